@@ -1,0 +1,111 @@
+#include "platform/Current.h"
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <vector>
+
+#include "platform/HostBackend.h"
+
+namespace platform {
+
+namespace {
+
+struct Registry {
+  std::recursive_mutex mutex;
+  std::shared_ptr<Process> current;
+  std::vector<ProcessObserver*> observers;
+};
+
+Registry& TheRegistry() {
+  // Never destroyed: libraries detach from the process in their own
+  // finalisers, which may run after this library's static destructors.
+  static auto* registry = new Registry;
+  return *registry;
+}
+
+std::string EnvOr(const char* name, const char* fallback) {
+  const char* value = std::getenv(name);
+  return value ? value : fallback;
+}
+
+// The simulator sits beside this library and is loaded by name, so that the
+// platform layer does not depend on it.
+std::shared_ptr<Process> CreateSimProcess(const std::string& options) {
+  Dl_info self{};
+  std::filesystem::path directory;
+  if (dladdr(reinterpret_cast<void*>(&CreateSimProcess), &self) != 0 && self.dli_fname)
+    directory = std::filesystem::path(self.dli_fname).parent_path();
+  const std::string file = (directory / "libqts_sim.so").string();
+  void* library = dlopen(file.c_str(), RTLD_NOW | RTLD_GLOBAL);
+  if (!library) library = dlopen("libqts_sim.so", RTLD_NOW | RTLD_GLOBAL);
+  if (!library) throw BackendUnavailable(std::string("the virtual PC library cannot be loaded: ") + dlerror());
+  using Factory = Process* (*)(const char* options, char* error, std::size_t errorSize);
+  using Deleter = void (*)(Process*);
+  auto create = reinterpret_cast<Factory>(dlsym(library, "qts_sim_create_process"));
+  auto destroy = reinterpret_cast<Deleter>(dlsym(library, "qts_sim_destroy_process"));
+  if (!create || !destroy) throw BackendUnavailable("the virtual PC library lacks its entry points");
+  char error[512] = {};
+  Process* process = create(options.c_str(), error, sizeof error);
+  if (!process) throw BackendUnavailable(std::string("QTS_SIM: ") + error);
+  return std::shared_ptr<Process>(process, destroy);
+}
+
+}  // namespace
+
+std::shared_ptr<Process> CreateBackendProcess(const std::string& machine, const std::string& simOptions) {
+  if (machine == "host") return CreateHostProcess();
+  if (machine.empty() || machine == "sim") return CreateSimProcess(simOptions);
+  throw BackendUnavailable("unknown machine \"" + machine + "\": choose sim (the virtual PC) or host");
+}
+
+Process& Current() {
+  auto& registry = TheRegistry();
+  std::lock_guard lock(registry.mutex);
+  if (!registry.current) {
+    try {
+      registry.current = CreateBackendProcess(EnvOr("QTS_MACHINE", ""), EnvOr("QTS_SIM", ""));
+    } catch (const BackendUnavailable& unavailable) {
+      std::fprintf(stderr, "QTS_MACHINE=%s: %s\n", EnvOr("QTS_MACHINE", "sim").c_str(), unavailable.what());
+      std::exit(2);
+    }
+  }
+  return *registry.current;
+}
+
+void StartProcess(std::shared_ptr<Process> next) {
+  auto& registry = TheRegistry();
+  std::lock_guard lock(registry.mutex);
+  auto observers = registry.observers;
+  if (registry.current) {
+    for (auto it = observers.rbegin(); it != observers.rend(); ++it) (*it)->ProcessEnding(*registry.current);
+  }
+  registry.current = std::move(next);
+  if (registry.current) {
+    for (auto* observer : observers) observer->ProcessStarted(*registry.current);
+  }
+}
+
+void AddObserver(ProcessObserver& observer) {
+  auto& registry = TheRegistry();
+  std::lock_guard lock(registry.mutex);
+  Process& process = Current();
+  registry.observers.push_back(&observer);
+  observer.ProcessStarted(process);
+}
+
+void RemoveObserver(ProcessObserver& observer) {
+  auto& registry = TheRegistry();
+  std::lock_guard lock(registry.mutex);
+  auto& list = registry.observers;
+  auto found = std::find(list.begin(), list.end(), &observer);
+  if (found == list.end()) return;
+  list.erase(found);
+  if (registry.current) observer.ProcessEnding(*registry.current);
+}
+
+}  // namespace platform

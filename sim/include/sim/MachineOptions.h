@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/Clock.h"
+
+namespace sim {
+
+// How PRTENU32.DLL is present on a 95-family machine.
+enum class Prtenu32Presence { Present, Missing, WithoutCount, WithoutInfo };
+
+// Everything that makes one virtual PC differ from another. The defaults are
+// the machine a process gets when it configures nothing.
+struct MachineOptions {
+  std::string personality = "98se";
+  int parallelPorts = 2;  // 0 to 3, at 0x378, 0x278, 0x3BC
+  Clock::Mode clock = Clock::Mode::RealTime;
+  // Time a driven clock spends per port access and per message-pump iteration.
+  std::uint64_t ioCycleNanoseconds = 1'000;
+  std::uint64_t pumpNanoseconds = 10'000;
+  bool administrator = true;  // may use the service control manager
+
+  // Faults.
+  bool driverImageMissing = false;     // the driver service cannot start
+  bool driverPresentAtStart = false;   // an earlier program left the driver running
+  int portClaimedByOther = 0;          // port number another program holds, 0 for none
+  Prtenu32Presence prtenu32 = Prtenu32Presence::Present;
+  bool vxdMissing = false;
+  bool addMultiPortRefused = false;
+
+  // Parses "key=value,key=value,flag"; throws std::invalid_argument naming
+  // the first bad item. An empty text gives the defaults.
+  static MachineOptions Parse(std::string_view text);
+  // One line per option key with its meaning, for --help texts.
+  static std::vector<std::string> Help();
+};
+
+}  // namespace sim

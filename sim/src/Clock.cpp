@@ -1,0 +1,64 @@
+#include "sim/Clock.h"
+
+#include <cmath>
+#include <ctime>
+#include <thread>
+
+namespace sim {
+
+namespace {
+constexpr double kSecondsPerDay = 86400.0;
+
+double LocalTimeOfDay() {
+  const auto now = std::chrono::system_clock::now();
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  const auto fraction = now - std::chrono::system_clock::from_time_t(seconds);
+  return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec +
+         std::chrono::duration<double>(fraction).count();
+}
+}  // namespace
+
+Clock::Clock(Mode mode)
+    : mode_(mode), realStart_(std::chrono::steady_clock::now()), startTimeOfDay_(LocalTimeOfDay()) {}
+
+void Clock::SetMode(Mode mode) {
+  if (mode == mode_) return;
+  const std::uint64_t now = Now();
+  mode_ = mode;
+  manualNow_ = now;
+  realStart_ = std::chrono::steady_clock::now() - std::chrono::nanoseconds(now);
+}
+
+std::uint64_t Clock::Now() const {
+  if (mode_ == Mode::Manual) return manualNow_;
+  return static_cast<std::uint64_t>(
+      std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - realStart_)
+          .count());
+}
+
+void Clock::Advance(std::uint64_t nanoseconds) {
+  if (mode_ == Mode::Manual) manualNow_ += nanoseconds;
+}
+
+void Clock::Spend(std::uint64_t nanoseconds) {
+  if (mode_ == Mode::Manual)
+    manualNow_ += nanoseconds;
+  else
+    std::this_thread::sleep_for(std::chrono::nanoseconds(nanoseconds));
+}
+
+void Clock::SetStartTimeOfDay(double seconds) { startTimeOfDay_ = std::fmod(seconds, kSecondsPerDay); }
+
+double Clock::SecondsSinceMidnight() const {
+  return std::fmod(startTimeOfDay_ + static_cast<double>(Now()) * 1e-9, kSecondsPerDay);
+}
+
+void Clock::SetStartTickCount(std::uint32_t milliseconds) { startTickCount_ = milliseconds; }
+
+std::uint32_t Clock::TickCount() const {
+  return static_cast<std::uint32_t>(startTickCount_ + Now() / 1'000'000u);
+}
+
+}  // namespace sim

@@ -250,7 +250,9 @@ std::int32_t Library::GetParallelPortCount() {
 }
 
 std::int32_t Library::GetParallelPortInfo(std::int32_t port, ParallelPortInfo* record) {
-  if (device_ == platform::InvalidHandleValue || record == nullptr) return 0;
+  // A null record, or port 0 (whose query answers the port count over the
+  // record's size field), would be reported as a filled record.
+  if (device_ == platform::InvalidHandleValue || record == nullptr || port < 1) return 0;
   const std::uint32_t size = record->structSize;
   if (size == 0 || size >= kMaxStructSize) return 0;
   switch (CurrentMode()) {

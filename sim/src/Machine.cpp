@@ -41,6 +41,8 @@ void Machine::Boot() {
     parallelPorts_.push_back(std::make_unique<ParallelPort>(kPortBases[i], kPortIrqs[i]));
     ports_.Map(kPortBases[i], 3, *parallelPorts_.back());
   }
+  const ChipsetModel* chipset = FindChipset(options_.smbusController);
+  chipset_ = std::make_unique<Chipset>(ports_, chipset ? *chipset : *FindChipset("piix4"));
 
   if (personality_.Is9x()) {
     if (options_.prtenu32 != Prtenu32Presence::Missing) AddFile(SystemPath(kPrtenu32));

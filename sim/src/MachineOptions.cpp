@@ -3,6 +3,7 @@
 #include <charconv>
 #include <functional>
 
+#include "sim/Chipset.h"
 #include "sim/Personality.h"
 
 namespace sim {
@@ -56,6 +57,11 @@ const std::vector<OptionRule>& Rules() {
        [](MachineOptions& o, std::string_view v) {
          if (v != "admin" && v != "restricted") Bad(v, "use admin or restricted");
          o.administrator = v == "admin";
+       }},
+      {"smbus", "on-board SMBus host controller: piix4 (0:7:3), ich (0:31:3), ali (0x10B9 layout) or none", true,
+       [](MachineOptions& o, std::string_view v) {
+         if (!FindChipset(v)) Bad(v, "use piix4, ich, ali or none");
+         o.smbusController = v;
        }},
       {"driver-image-missing", "the driver image is not installed, so its service cannot start", false,
        [](MachineOptions& o, std::string_view) { o.driverImageMissing = true; }},

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/Chipset.h"
 #include "sim/Clock.h"
 #include "sim/MachineOptions.h"
 #include "sim/ParallelPort.h"
@@ -43,6 +44,7 @@ class Machine : public std::enable_shared_from_this<Machine> {
   PortSpace& Ports() { return ports_; }
   ServiceManager& Services() { return services_; }
   PortArbiter& Arbiter() { return arbiter_; }
+  Chipset& GetChipset() { return *chipset_; }
 
   int ParallelPortCount() const { return static_cast<int>(parallelPorts_.size()); }
   // Port numbers run from 1, in the order the enumerator reports them.
@@ -78,6 +80,7 @@ class Machine : public std::enable_shared_from_this<Machine> {
   Clock clock_;
   PortSpace ports_;
   std::vector<std::unique_ptr<ParallelPort>> parallelPorts_;
+  std::unique_ptr<Chipset> chipset_;
   PortArbiter arbiter_;
   ServiceManager services_;
   std::set<std::string> files_;

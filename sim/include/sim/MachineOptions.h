@@ -23,6 +23,7 @@ struct MachineOptions {
   std::uint64_t ioCycleNanoseconds = 1'000;
   std::uint64_t pumpNanoseconds = 10'000;
   bool administrator = true;  // may use the service control manager
+  std::string smbusController = "piix4";  // piix4, ich, ali or none
 
   // Faults.
   bool driverImageMissing = false;     // the driver service cannot start

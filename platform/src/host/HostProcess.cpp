@@ -1,0 +1,189 @@
+#include "HostProcess.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <ctime>
+#include <thread>
+
+#include "HostPorts.h"
+#include "platform/WinTypes.h"
+
+namespace platform::host {
+
+namespace {
+// The personality this machine shows: Windows XP, so that the component
+// claims its ports through the port access library.
+constexpr std::uint32_t kMajor = 5, kMinor = 1, kBuild = 2600;
+constexpr const char* kSystemDirectory = "C:\\WINDOWS\\system32";
+constexpr const char* kDriverDevice = "\\\\.\\LptBridge";
+constexpr ScHandle kManager = 0x1000, kService = 0x1004;
+}  // namespace
+
+HostProcess::HostProcess() = default;
+
+HostProcess::~HostProcess() {
+  ReleaseEverything();
+  for (auto& [name, counter] : counters_) munmap(counter, sizeof(std::int32_t));
+}
+
+bool HostProcess::Fail(std::uint32_t error) {
+  lastError_ = error;
+  return false;
+}
+
+std::uint32_t HostProcess::GetVersion() { return (kBuild << 16) | (kMinor << 8) | kMajor; }
+
+bool HostProcess::GetVersionExA(OsVersionInfoA& info) {
+  if (info.dwOSVersionInfoSize != sizeof(OsVersionInfoA)) return Fail(ErrorInsufficientBuffer);
+  info.dwMajorVersion = kMajor;
+  info.dwMinorVersion = kMinor;
+  info.dwBuildNumber = kBuild;
+  info.dwPlatformId = VerPlatformWin32Nt;
+  std::memset(info.szCSDVersion, 0, sizeof info.szCSDVersion);
+  return true;
+}
+
+std::string HostProcess::BuildNumberText() { return std::to_string(kBuild); }
+
+std::uint32_t HostProcess::GetSystemDirectoryA(char* buffer, std::uint32_t size) {
+  const auto length = static_cast<std::uint32_t>(std::strlen(kSystemDirectory));
+  if (!buffer || size <= length) return length + 1;
+  std::memcpy(buffer, kSystemDirectory, length + 1);
+  return length;
+}
+
+double HostProcess::Timer() {
+  const auto now = std::chrono::system_clock::now();
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  const auto fraction = now - std::chrono::system_clock::from_time_t(seconds);
+  return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec +
+         std::chrono::duration<double>(fraction).count();
+}
+
+std::uint32_t HostProcess::GetTickCount() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<std::uint32_t>(static_cast<std::uint64_t>(now.tv_sec) * 1000u + now.tv_nsec / 1'000'000);
+}
+
+void HostProcess::Sleep(std::uint32_t milliseconds) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+void HostProcess::DoEvents() {
+  if (pump_) pump_();
+}
+
+void HostProcess::SetMessagePump(std::function<void()> pump) { pump_ = std::move(pump); }
+
+bool HostProcess::DriverLoaded() const { return access("/proc/sys/dev/parport", F_OK) == 0; }
+
+Handle HostProcess::CreateFileA(const std::string& path, std::uint32_t, std::uint32_t, std::uint32_t,
+                                std::uint32_t) {
+  if (path != kDriverDevice || !DriverLoaded()) {
+    Fail(ErrorFileNotFound);
+    return InvalidHandleValue;
+  }
+  deviceHandles_.push_back(nextHandle_);
+  nextHandle_ += 4;
+  return deviceHandles_.back();
+}
+
+bool HostProcess::CloseHandle(Handle handle) {
+  for (auto* list : {&deviceHandles_, &processHandles_}) {
+    auto found = std::find(list->begin(), list->end(), handle);
+    if (found == list->end()) continue;
+    list->erase(found);
+    if (list == &deviceHandles_ && deviceHandles_.empty()) ReleaseEverything();
+    return true;
+  }
+  return Fail(ErrorInvalidHandle);
+}
+
+Handle HostProcess::GetCurrentProcess() { return CurrentProcessHandle; }
+
+// Only this process can be named: the parport subsystem grants to the caller.
+bool HostProcess::DuplicateHandle(Handle sourceProcess, Handle source, Handle targetProcess, Handle* target,
+                                  std::uint32_t, bool, std::uint32_t) {
+  if (!target || sourceProcess != CurrentProcessHandle || targetProcess != CurrentProcessHandle ||
+      source != CurrentProcessHandle)
+    return Fail(ErrorNotSupported);
+  processHandles_.push_back(nextHandle_);
+  nextHandle_ += 4;
+  *target = processHandles_.back();
+  return true;
+}
+
+// The kernel's parport subsystem is the driver: it cannot be installed,
+// started, stopped or deleted from here, and stopping it must never happen.
+ScHandle HostProcess::OpenSCManagerA(const char*, const char*, std::uint32_t) { return kManager; }
+
+ScHandle HostProcess::CreateServiceA(ScHandle, const std::string&, const std::string&, std::uint32_t,
+                                     std::uint32_t, std::uint32_t, std::uint32_t, const std::string&) {
+  Fail(DriverLoaded() ? ErrorServiceExists : ErrorAccessDenied);
+  return NullScHandle;
+}
+
+ScHandle HostProcess::OpenServiceA(ScHandle, const std::string&, std::uint32_t) {
+  if (!DriverLoaded()) {
+    Fail(ErrorServiceDoesNotExist);
+    return NullScHandle;
+  }
+  return kService;
+}
+
+bool HostProcess::StartServiceA(ScHandle) { return Fail(ErrorServiceAlreadyRunning); }
+bool HostProcess::ControlService(ScHandle, std::uint32_t, ServiceStatus&) { return Fail(ErrorAccessDenied); }
+bool HostProcess::DeleteService(ScHandle) { return Fail(ErrorAccessDenied); }
+bool HostProcess::CloseServiceHandle(ScHandle handle) {
+  return handle == kManager || handle == kService || Fail(ErrorInvalidHandle);
+}
+
+ModuleHandle HostProcess::LoadLibraryA(const std::string&) {
+  Fail(ErrorModNotFound);
+  return NullModule;
+}
+
+ProcAddress HostProcess::GetProcAddress(ModuleHandle, const std::string&) {
+  Fail(ErrorInvalidHandle);
+  return nullptr;
+}
+
+bool HostProcess::FreeLibrary(ModuleHandle) { return Fail(ErrorInvalidHandle); }
+
+std::uint8_t HostProcess::In8(std::uint16_t port) { return PortIn8(port); }
+std::uint16_t HostProcess::In16(std::uint16_t port) { return PortIn16(port); }
+std::uint32_t HostProcess::In32(std::uint16_t port) { return PortIn32(port); }
+void HostProcess::Out8(std::uint16_t port, std::uint8_t value) { PortOut8(port, value); }
+void HostProcess::Out16(std::uint16_t port, std::uint16_t value) { PortOut16(port, value); }
+void HostProcess::Out32(std::uint16_t port, std::uint32_t value) { PortOut32(port, value); }
+
+std::atomic<std::int32_t>& HostProcess::SharedCounter(const std::string& name) {
+  auto found = counters_.find(name);
+  if (found != counters_.end()) return *found->second;
+  static_assert(std::atomic<std::int32_t>::is_always_lock_free, "the counter lives in shared memory");
+  const std::string object = "/qtseval-" + name;
+  void* memory = MAP_FAILED;
+  const int fd = shm_open(object.c_str(), O_CREAT | O_RDWR, 0600);
+  if (fd >= 0) {
+    if (ftruncate(fd, sizeof(std::int32_t)) == 0)
+      memory = mmap(nullptr, sizeof(std::int32_t), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    close(fd);
+  }
+  // Without shared memory the count is this process's own: every process
+  // then believes it is the first, which only costs a redundant open.
+  if (memory == MAP_FAILED)
+    memory = mmap(nullptr, sizeof(std::int32_t), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+  auto* counter = reinterpret_cast<std::atomic<std::int32_t>*>(memory);
+  counters_[name] = counter;
+  return *counter;
+}
+
+}  // namespace platform::host

@@ -41,6 +41,11 @@ void Machine::Boot() {
     parallelPorts_.push_back(std::make_unique<ParallelPort>(kPortBases[i], kPortIrqs[i]));
     ports_.Map(kPortBases[i], 3, *parallelPorts_.back());
   }
+  const int boardPort = options_.board.port;
+  if (boardPort >= 1 && boardPort <= ParallelPortCount()) {
+    board_ = std::make_unique<EvaluationBoard>(clock_, options_.board);
+    ParallelPortNumber(boardPort).Attach(&board_->Adapter());
+  }
 
   if (personality_.Is9x()) {
     if (options_.prtenu32 != Prtenu32Presence::Missing) AddFile(SystemPath(kPrtenu32));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "sim/Clock.h"
+#include "sim/EvaluationBoard.h"
 #include "sim/MachineOptions.h"
 #include "sim/ParallelPort.h"
 #include "sim/Personality.h"
@@ -47,6 +48,8 @@ class Machine : public std::enable_shared_from_this<Machine> {
   int ParallelPortCount() const { return static_cast<int>(parallelPorts_.size()); }
   // Port numbers run from 1, in the order the enumerator reports them.
   ParallelPort& ParallelPortNumber(int number) { return *parallelPorts_.at(static_cast<std::size_t>(number - 1)); }
+  // The evaluation board on its printer port; null when the machine has none.
+  EvaluationBoard* Board() { return board_.get(); }
 
   // Files, by full path; names compare without regard to case.
   bool FileExists(const std::string& path) const;
@@ -78,6 +81,7 @@ class Machine : public std::enable_shared_from_this<Machine> {
   Clock clock_;
   PortSpace ports_;
   std::vector<std::unique_ptr<ParallelPort>> parallelPorts_;
+  std::unique_ptr<EvaluationBoard> board_;  // after the ports: it goes before them
   PortArbiter arbiter_;
   ServiceManager services_;
   std::set<std::string> files_;

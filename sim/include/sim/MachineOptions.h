@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "sim/BoardOptions.h"
 #include "sim/Clock.h"
 
 namespace sim {
@@ -23,6 +24,7 @@ struct MachineOptions {
   std::uint64_t ioCycleNanoseconds = 1'000;
   std::uint64_t pumpNanoseconds = 10'000;
   bool administrator = true;  // may use the service control manager
+  BoardOptions board;         // the evaluation board on the printer port and its bus faults
 
   // Faults.
   bool driverImageMissing = false;     // the driver service cannot start

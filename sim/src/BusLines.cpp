@@ -23,7 +23,7 @@ void BusLines::PullSda(DriverId driver, bool low) {
 }
 
 LineLevels BusLines::Levels() {
-  if (heldUntil_ && clock_.Now() >= *heldUntil_) ReleaseHold();
+  if (heldUntil_ && clock_.Now() >= *heldUntil_) Settle();
   return levels_;
 }
 
@@ -35,12 +35,6 @@ void BusLines::SetPullUps(bool fitted) {
 void BusLines::HoldLow(Wire wire, std::optional<std::uint64_t> untilNanoseconds) {
   heldWire_ = wire;
   heldUntil_ = untilNanoseconds;
-  Settle();
-}
-
-void BusLines::ReleaseHold() {
-  heldWire_.reset();
-  heldUntil_.reset();
   Settle();
 }
 
@@ -69,6 +63,10 @@ void BusLines::Settle() {
     return;
   }
   settling_ = true;
+  if (heldUntil_ && clock_.Now() >= *heldUntil_) {
+    heldWire_.reset();
+    heldUntil_.reset();
+  }
   do {
     unsettled_ = false;
     LineLevels next = Resolve();

@@ -1,5 +1,7 @@
 #include "sim/EvaluationBoard.h"
 
+#include <cstdlib>
+#include <set>
 #include <stdexcept>
 #include <string>
 
@@ -13,6 +15,18 @@ const AdapterWiring& Wiring(const std::string& name) {
   const AdapterWiring* wiring = FindAdapterWiring(name);
   if (!wiring) throw std::invalid_argument("unknown adapter wiring \"" + name + "\"");
   return *wiring;
+}
+
+// Boards that write a trace file. The platform layer keeps the running
+// process (and so its machine) until the very end of the program, past static
+// destruction, so the files are also written when the program exits.
+std::set<EvaluationBoard*>& BoardsWritingTraces() {
+  static auto* boards = new std::set<EvaluationBoard*>;
+  return *boards;
+}
+
+void WriteTracesAtExit() {
+  for (EvaluationBoard* board : BoardsWritingTraces()) board->WriteTraceFile();
 }
 
 }  // namespace
@@ -34,10 +48,19 @@ EvaluationBoard::EvaluationBoard(const Clock& clock, const BoardOptions& options
     lines_.HoldLow(held.wire, held.forNanoseconds ? std::optional(clock.Now() + *held.forNanoseconds)
                                                   : std::nullopt);
   }
-  if (!options_.traceFile.empty()) StartTrace();
+  if (!options_.traceFile.empty()) {
+    StartTrace();
+    static const bool registered = std::atexit(WriteTracesAtExit) == 0;
+    if (registered) BoardsWritingTraces().insert(this);
+  }
 }
 
 EvaluationBoard::~EvaluationBoard() {
+  BoardsWritingTraces().erase(this);
+  WriteTraceFile();
+}
+
+void EvaluationBoard::WriteTraceFile() {
   if (trace_ && !options_.traceFile.empty()) trace_->WriteVcdFile(options_.traceFile);
 }
 

@@ -175,6 +175,8 @@ TEST(BoardTest, AnotherMasterHoldingDataLowForAWhile) {
   master.Lines(true, true);
   EXPECT_FALSE(master.Sda());
   board.Advance(5'000'000);
+  master.Lines(true, true);  // a write after the hold has ended sees the line free
+  EXPECT_EQ(board.machine->Board()->Lines().Levels(), (sim::LineLevels{true, true}));
   EXPECT_TRUE(master.Sda());
   EXPECT_EQ(master.ReadRegister(kChip, kManufacturerId), 0x41);
 }

@@ -5,19 +5,6 @@
 
 namespace {
 
-TEST(BoardOptionsTest, DefaultsAreTheEvaluationBoardOnLpt1) {
-  const sim::BoardOptions board = sim::MachineOptions::Parse("").board;
-  EXPECT_EQ(board.port, 1);
-  EXPECT_EQ(board.chipAddress, 0x4C);
-  EXPECT_EQ(board.eepromAddress, 0x50);
-  EXPECT_EQ(board.wiring, "inverted");
-  EXPECT_EQ(board.scenario.kind, sim::TemperatureScenario::Kind::Cycle);
-  EXPECT_TRUE(board.pullUps);
-  EXPECT_FALSE(board.heldLine);
-  EXPECT_FALSE(board.neverAcknowledges);
-  EXPECT_TRUE(board.traceFile.empty());
-}
-
 TEST(BoardOptionsTest, EveryBoardOptionIsRead) {
   const sim::BoardOptions board =
       sim::MachineOptions::Parse(

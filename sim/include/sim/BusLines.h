@@ -44,7 +44,6 @@ class BusLines {
   // Fault: another master pulls `wire` low until the clock reaches
   // `untilNanoseconds`, or for good without it.
   void HoldLow(Wire wire, std::optional<std::uint64_t> untilNanoseconds = std::nullopt);
-  void ReleaseHold();
 
   void AddListener(LineListener& listener) { listeners_.push_back(&listener); }
   // Null stops recording.

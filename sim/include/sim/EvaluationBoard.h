@@ -23,7 +23,7 @@ class EvaluationBoard {
  public:
   // Throws std::invalid_argument for an unknown wiring name.
   EvaluationBoard(const Clock& clock, const BoardOptions& options);
-  // Writes the trace file if the options asked for one.
+  // Writes the trace file if the options asked for one (also at program exit).
   ~EvaluationBoard();
 
   EvaluationBoard(const EvaluationBoard&) = delete;
@@ -42,6 +42,8 @@ class EvaluationBoard {
   void StopTrace();
   // Null while nothing records.
   BusTrace* Trace() { return trace_.get(); }
+  // Writes what was recorded to the file the options name, if any.
+  void WriteTraceFile();
 
  private:
   BoardOptions options_;

@@ -43,6 +43,11 @@ void Machine::Boot() {
   }
   const ChipsetModel* chipset = FindChipset(options_.smbusController);
   chipset_ = std::make_unique<Chipset>(ports_, chipset ? *chipset : *FindChipset("piix4"));
+  const int boardPort = options_.board.port;
+  if (boardPort >= 1 && boardPort <= ParallelPortCount()) {
+    board_ = std::make_unique<EvaluationBoard>(clock_, options_.board);
+    ParallelPortNumber(boardPort).Attach(&board_->Adapter());
+  }
 
   if (personality_.Is9x()) {
     if (options_.prtenu32 != Prtenu32Presence::Missing) AddFile(SystemPath(kPrtenu32));

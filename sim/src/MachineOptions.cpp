@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "sim/Chipset.h"
+#include "sim/LptAdapter.h"
 #include "sim/Personality.h"
 
 namespace sim {
@@ -33,6 +34,25 @@ long long Number(std::string_view item, std::string_view text, long long low, lo
   if (value < low || value > high)
     Bad(item, "out of range " + std::to_string(low) + " to " + std::to_string(high));
   return value;
+}
+
+std::uint8_t BusAddress(std::string_view item, std::string_view text) {
+  return static_cast<std::uint8_t>(Number(item, text, 0x01, 0x7F));
+}
+
+HeldLine ParseHeldLine(std::string_view item, std::string_view text) {
+  HeldLine held;
+  const auto colon = text.find(':');
+  const std::string_view wire = text.substr(0, colon);
+  if (wire == "scl")
+    held.wire = Wire::Scl;
+  else if (wire == "sda")
+    held.wire = Wire::Sda;
+  else
+    Bad(item, "use scl or sda, optionally followed by :MILLISECONDS");
+  if (colon != std::string_view::npos)
+    held.forNanoseconds = static_cast<std::uint64_t>(Number(item, text.substr(colon + 1), 1, 86'400'000)) * 1'000'000u;
+  return held;
 }
 
 const std::vector<OptionRule>& Rules() {
@@ -84,6 +104,34 @@ const std::vector<OptionRule>& Rules() {
        }},
       {"vxd-missing", "the virtual device driver file is not installed (95 family)", false,
        [](MachineOptions& o, std::string_view) { o.vxdMissing = true; }},
+      {"board-port", "parallel port number (1 to 3) that carries the evaluation board, 0 for none", true,
+       [](MachineOptions& o, std::string_view v) { o.board.port = static_cast<int>(Number(v, v, 0, 3)); }},
+      {"chip-address", "7-bit SMBus address of the QTS5460 on the board (default 0x4C)", true,
+       [](MachineOptions& o, std::string_view v) { o.board.chipAddress = BusAddress(v, v); }},
+      {"wiring", "printer-port adapter: inverted (default), direct, or status3 (SDA read on status bit 3)", true,
+       [](MachineOptions& o, std::string_view v) {
+         if (!FindAdapterWiring(v)) Bad(v, "use inverted, direct or status3");
+         o.board.wiring = v;
+       }},
+      {"scenario", "remote temperature: cycle (default), constant:T, step:A:B:SECONDS or open (diode open)", true,
+       [](MachineOptions& o, std::string_view v) {
+         try {
+           o.board.scenario = TemperatureScenario::Parse(v);
+         } catch (const std::invalid_argument& failure) {
+           Bad(v, failure.what());
+         }
+       }},
+      {"no-pullups", "the board's bus has no pull-up resistors, so undriven lines read low", false,
+       [](MachineOptions& o, std::string_view) { o.board.pullUps = false; }},
+      {"hold", "another master holds scl or sda low, for good or for scl:MS / sda:MS milliseconds", true,
+       [](MachineOptions& o, std::string_view v) { o.board.heldLine = ParseHeldLine(v, v); }},
+      {"never-ack", "7-bit address of a board device that never acknowledges", true,
+       [](MachineOptions& o, std::string_view v) { o.board.neverAcknowledges = BusAddress(v, v); }},
+      {"trace", "record the board's bus and write it as a VCD file of this name when the machine ends", true,
+       [](MachineOptions& o, std::string_view v) {
+         if (v.empty()) Bad(v, "needs a file name");
+         o.board.traceFile = v;
+       }},
       {"addmultiport-refused", "the word port library refuses to open ports", false,
        [](MachineOptions& o, std::string_view) { o.addMultiPortRefused = true; }},
   };

@@ -10,6 +10,7 @@
 
 #include "sim/Chipset.h"
 #include "sim/Clock.h"
+#include "sim/EvaluationBoard.h"
 #include "sim/MachineOptions.h"
 #include "sim/ParallelPort.h"
 #include "sim/Personality.h"
@@ -49,6 +50,8 @@ class Machine : public std::enable_shared_from_this<Machine> {
   int ParallelPortCount() const { return static_cast<int>(parallelPorts_.size()); }
   // Port numbers run from 1, in the order the enumerator reports them.
   ParallelPort& ParallelPortNumber(int number) { return *parallelPorts_.at(static_cast<std::size_t>(number - 1)); }
+  // The evaluation board on its printer port; null when the machine has none.
+  EvaluationBoard* Board() { return board_.get(); }
 
   // Files, by full path; names compare without regard to case.
   bool FileExists(const std::string& path) const;
@@ -81,6 +84,7 @@ class Machine : public std::enable_shared_from_this<Machine> {
   PortSpace ports_;
   std::vector<std::unique_ptr<ParallelPort>> parallelPorts_;
   std::unique_ptr<Chipset> chipset_;
+  std::unique_ptr<EvaluationBoard> board_;  // after the ports: it goes before them
   PortArbiter arbiter_;
   ServiceManager services_;
   std::set<std::string> files_;

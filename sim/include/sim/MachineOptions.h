@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "sim/BoardOptions.h"
 #include "sim/Clock.h"
 
 namespace sim {
@@ -24,6 +25,7 @@ struct MachineOptions {
   std::uint64_t pumpNanoseconds = 10'000;
   bool administrator = true;  // may use the service control manager
   std::string smbusController = "piix4";  // piix4, ich, ali or none
+  BoardOptions board;         // the evaluation board on the printer port and its bus faults
 
   // Faults.
   bool driverImageMissing = false;     // the driver service cannot start

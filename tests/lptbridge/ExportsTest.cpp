@@ -43,8 +43,8 @@ TEST(LptBridgeExports, InFunctionsExtendAsSpecifiedAndOutFunctionsWriteTheirWidt
 
 TEST(LptBridgeExports, ANewProcessStartsWithItsOwnAttachment) {
   auto xp = RunOn("personality=xp");
-  ASSERT_EQ(ClaimParallelPort(1, -1), 1);
-  EXPECT_EQ(InByte(0x379) & 0xFF, sim::ParallelPort::kOpenStatus);
+  ASSERT_EQ(ClaimParallelPort(2, -1), 1);
+  EXPECT_EQ(InByte(0x279) & 0xFF, sim::ParallelPort::kOpenStatus);
   EXPECT_NE(xp->Services().Find("LptBridge"), nullptr);
 
   RunOn("personality=xp,ports=0");

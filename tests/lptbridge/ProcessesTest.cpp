@@ -106,19 +106,19 @@ TEST(LptBridgeProcesses, APortHeldByOneProcessIsRefusedToAnotherUntilReleased) {
 TEST(LptBridgeProcesses, ClaimOpensThePortRegistersAndReleaseClosesThem) {
   auto machine = MachineWith("personality=nt4,clock=manual");
   Program program(machine);
-  EXPECT_THROW(program.process->In8(0x379), platform::PortAccessFault);
-
-  const auto before = machine->GetClock().Now();
-  ASSERT_EQ(program.library.ClaimParallelPort(1, -1), 1);
-  EXPECT_GE(machine->GetClock().Now() - before, 2'000'000u);  // the pause after a claim
-  EXPECT_EQ(program.process->In8(0x379), sim::ParallelPort::kOpenStatus);
-  program.process->Out8(0x37A, 0x04);
-  EXPECT_EQ(machine->ParallelPortNumber(1).Control(), 0x04);
-  EXPECT_THROW(program.process->In8(0x37B), platform::PortAccessFault);
   EXPECT_THROW(program.process->In8(0x279), platform::PortAccessFault);
 
-  EXPECT_EQ(program.library.ReleaseParallelPort(1), 1);
+  const auto before = machine->GetClock().Now();
+  ASSERT_EQ(program.library.ClaimParallelPort(2, -1), 1);
+  EXPECT_GE(machine->GetClock().Now() - before, 2'000'000u);  // the pause after a claim
+  EXPECT_EQ(program.process->In8(0x279), sim::ParallelPort::kOpenStatus);
+  program.process->Out8(0x27A, 0x04);
+  EXPECT_EQ(machine->ParallelPortNumber(2).Control(), 0x04);
+  EXPECT_THROW(program.process->In8(0x27B), platform::PortAccessFault);
   EXPECT_THROW(program.process->In8(0x379), platform::PortAccessFault);
+
+  EXPECT_EQ(program.library.ReleaseParallelPort(2), 1);
+  EXPECT_THROW(program.process->In8(0x279), platform::PortAccessFault);
 }
 
 TEST(LptBridgeProcesses, EnableRangeOpensFirstToLastInclusive) {
@@ -179,7 +179,7 @@ TEST(LptBridgeProcesses, Win9xArbitratesThroughTheVirtualDeviceDriverAndReleases
   EXPECT_EQ(a->library.ClaimParallelPort(1, -1), 1);
   EXPECT_EQ(b.library.ClaimParallelPort(1, -1), 0);
   EXPECT_EQ(b.process->GetLastError(), 0x00200002u);
-  EXPECT_EQ(a->process->In8(0x379), sim::ParallelPort::kOpenStatus);  // no protection on this family
+  EXPECT_EQ(a->process->In8(0x279), sim::ParallelPort::kOpenStatus);  // no protection on this family
 
   a.reset();
   EXPECT_EQ(b.library.ReleaseParallelPort(1), 0);  // b never held it

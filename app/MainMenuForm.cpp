@@ -17,9 +17,6 @@ MainMenuForm::MainMenuForm(QWidget* parent)
   MainTab->setObjectName(QStringLiteral("MainTab"));
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer3->setObjectName(QStringLiteral("Timer3"));
-  // Both timers are idle until a monitor or continuous reading asks for them.
-  Timer1->Interval(0);
-  Timer3->Interval(0);
 
   MainTab->addTab(BuildMainTab(), QStringLiteral("Main"));
   MainTab->addTab(BuildReadWriteTab(), QStringLiteral("Read/Write"));

@@ -211,7 +211,7 @@ void StripChart::PaintTraces(QPainter& painter, const QRect& plot, double start,
       }
       if (e.high != e.low) path.lineTo(x, y(e.high));
     }
-    painter.setPen(QPen(colors_[static_cast<std::size_t>(trace)], 1.5));
+    painter.setPen(QPen(colors_[static_cast<std::size_t>(trace)], 0));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(path);
   }

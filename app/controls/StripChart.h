@@ -1,0 +1,125 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <deque>
+#include <functional>
+
+#include "controls/ChartHistory.h"
+
+namespace controls {
+
+// A two-trace strip chart of values against the time of day, like a chart
+// recorder: the newest samples appear at the right edge and the view follows
+// them. Every sample is placed at the time the time source gives when it is
+// added.
+//
+// The user zooms with the arrow keys (Left/Right: time, Up/Down: values) or
+// by dragging the arrow handles at the ends of the axes, and moves the view
+// by dragging with the right button; moving the view back past the newest
+// sample makes it follow again. Every mouse press is reported by MouseDown,
+// for the program to act on.
+//
+// The history is bounded: each trace keeps its newest kDefaultCapacity
+// samples. Repaints are coalesced, so adding samples every few milliseconds
+// costs no more drawing than the screen can show.
+class StripChart : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kTraces = 2;
+  static constexpr std::size_t kDefaultCapacity = std::size_t{1} << 17;
+  static constexpr std::size_t kMaxStamps = 256;
+  static constexpr double kDefaultTimeSpan = 60.0;
+
+  explicit StripChart(QWidget* parent = nullptr, std::size_t capacityPerTrace = kDefaultCapacity);
+
+  // Seconds since midnight; the local clock unless set.
+  void SetTimeSource(std::function<double()> source);
+
+  void AddSample(int trace, double value);
+  void AddSample(int trace, double value, double timeOfDay);
+  // Empties both traces and removes the time stamps.
+  void Clear();
+  // Puts `text` at the current time, `height` (0..1) up the plot area.
+  void Stamp(double height, const QString& text);
+
+  void TraceName(int trace, const QString& name);
+  QString TraceName(int trace) const;
+  void TraceColor(int trace, const QColor& color);
+  void AxisCaptionX(const QString& caption);
+  QString AxisCaptionX() const { return captionX_; }
+  void AxisCaptionY(const QString& caption);
+  QString AxisCaptionY() const { return captionY_; }
+
+  // The value scale, and the seconds of time the plot shows.
+  void ValueRange(double min, double max);
+  double ValueMin() const { return valueMin_; }
+  double ValueMax() const { return valueMax_; }
+  void TimeSpan(double seconds);
+  double TimeSpan() const { return timeSpan_; }
+  // True while the view follows the newest samples.
+  bool Following() const { return following_; }
+  // The time-axis labels the plot shows now, left to right.
+  QStringList TimeLabels() const;
+
+  const ChartHistory& History() const { return history_; }
+  std::size_t StampCount() const { return stamps_.size(); }
+
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
+ signals:
+  void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  struct TimeStamp {
+    double time;
+    double height;
+    QString text;
+  };
+  enum class Drag { None, Move, ZoomTime, ZoomValue };
+
+  QRect PlotArea() const;
+  double ViewEnd() const;
+  double Now() const;
+  QRect TimeHandle() const;
+  QRect ValueHandle() const;
+  void ScheduleRepaint();
+  void ZoomTime(double factor);
+  void ZoomValue(double factor);
+  void PaintTraces(QPainter& painter, const QRect& plot, double start, double end) const;
+
+  ChartHistory history_;
+  std::deque<TimeStamp> stamps_;
+  std::function<double()> timeSource_;
+  std::array<QString, kTraces> names_;
+  std::array<QColor, kTraces> colors_{QColor(255, 80, 80), QColor(80, 220, 255)};
+  QString captionX_;
+  QString captionY_;
+  double valueMin_ = 0.0;
+  double valueMax_ = 127.0;
+  double timeSpan_ = kDefaultTimeSpan;
+  bool following_ = true;
+  double frozenEnd_ = 0.0;
+  QTimer repaint_;
+
+  Drag drag_ = Drag::None;
+  QPointF dragFrom_;
+  double dragEnd_ = 0.0;
+  double dragMin_ = 0.0;
+  double dragMax_ = 0.0;
+  double dragSpan_ = 0.0;
+};
+
+}  // namespace controls

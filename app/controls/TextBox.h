@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QLineEdit>
+#include <functional>
+
+namespace controls {
+
+// A one-line text box whose typed characters pass a key filter first. The
+// filter sees each typed character (Backspace as character 8) and returns
+// the character to enter, possibly changed, or 0 to discard the key.
+// Navigation and editing keys other than Backspace do not reach the filter.
+// Changes of the text, typed or set from code, are reported by textChanged.
+class TextBox : public QLineEdit {
+  Q_OBJECT
+
+ public:
+  using KeyFilter = std::function<int(int key)>;
+
+  explicit TextBox(const QString& text = {}, QWidget* parent = nullptr);
+
+  void SetKeyFilter(KeyFilter filter);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  KeyFilter keyFilter_;
+};
+
+inline constexpr int kBackspace = 8;
+
+// Backspace and the digits 0..9 pass; every other key is discarded.
+int DigitKeyFilter(int key);
+// Letters are turned to upper case; Backspace, 0..9 and A..F pass; every
+// other key is discarded.
+int HexKeyFilter(int key);
+
+}  // namespace controls

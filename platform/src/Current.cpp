@@ -35,20 +35,30 @@ std::string EnvOr(const char* name, const char* fallback) {
 
 // The simulator sits beside this library and is loaded by name, so that the
 // platform layer does not depend on it.
-std::shared_ptr<Process> CreateSimProcess(const std::string& options) {
+void* SimLibrary() {
   Dl_info self{};
   std::filesystem::path directory;
-  if (dladdr(reinterpret_cast<void*>(&CreateSimProcess), &self) != 0 && self.dli_fname)
+  if (dladdr(reinterpret_cast<void*>(&SimLibrary), &self) != 0 && self.dli_fname)
     directory = std::filesystem::path(self.dli_fname).parent_path();
   const std::string file = (directory / "libqts_sim.so").string();
   void* library = dlopen(file.c_str(), RTLD_NOW | RTLD_GLOBAL);
   if (!library) library = dlopen("libqts_sim.so", RTLD_NOW | RTLD_GLOBAL);
   if (!library) throw BackendUnavailable(std::string("the virtual PC library cannot be loaded: ") + dlerror());
+  return library;
+}
+
+template <typename Function>
+Function SimEntryPoint(const char* name) {
+  auto entry = reinterpret_cast<Function>(dlsym(SimLibrary(), name));
+  if (!entry) throw BackendUnavailable(std::string("the virtual PC library lacks its entry point ") + name);
+  return entry;
+}
+
+std::shared_ptr<Process> CreateSimProcess(const std::string& options) {
   using Factory = Process* (*)(const char* options, char* error, std::size_t errorSize);
   using Deleter = void (*)(Process*);
-  auto create = reinterpret_cast<Factory>(dlsym(library, "qts_sim_create_process"));
-  auto destroy = reinterpret_cast<Deleter>(dlsym(library, "qts_sim_destroy_process"));
-  if (!create || !destroy) throw BackendUnavailable("the virtual PC library lacks its entry points");
+  auto create = SimEntryPoint<Factory>("qts_sim_create_process");
+  auto destroy = SimEntryPoint<Deleter>("qts_sim_destroy_process");
   char error[512] = {};
   Process* process = create(options.c_str(), error, sizeof error);
   if (!process) throw BackendUnavailable(std::string("QTS_SIM: ") + error);
@@ -61,6 +71,11 @@ std::shared_ptr<Process> CreateBackendProcess(const std::string& machine, const 
   if (machine == "host") return CreateHostProcess();
   if (machine.empty() || machine == "sim") return CreateSimProcess(simOptions);
   throw BackendUnavailable("unknown machine \"" + machine + "\": choose sim (the virtual PC) or host");
+}
+
+std::string VirtualPcOptionHelp() {
+  using Help = const char* (*)();
+  return SimEntryPoint<Help>("qts_sim_option_help")();
 }
 
 Process& Current() {

@@ -2,6 +2,7 @@
 // PC without linking against the simulator.
 #include <cstdio>
 #include <stdexcept>
+#include <string>
 
 #include "sim/Machine.h"
 #include "sim/MachineOptions.h"
@@ -20,4 +21,13 @@ __attribute__((visibility("default"))) platform::Process* qts_sim_create_process
 }
 
 __attribute__((visibility("default"))) void qts_sim_destroy_process(platform::Process* process) { delete process; }
+
+__attribute__((visibility("default"))) const char* qts_sim_option_help() {
+  static const std::string help = [] {
+    std::string text;
+    for (const auto& line : sim::MachineOptions::Help()) text += line + "\n";
+    return text;
+  }();
+  return help.c_str();
+}
 }

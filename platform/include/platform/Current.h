@@ -26,6 +26,10 @@ void StartProcess(std::shared_ptr<Process> next);
 std::shared_ptr<Process> CreateBackendProcess(const std::string& machine,
                                               const std::string& simOptions);
 
+// The virtual PC's options, one "key[=VALUE]  meaning" line each.
+// Throws BackendUnavailable when the virtual PC cannot be loaded.
+std::string VirtualPcOptionHelp();
+
 class BackendUnavailable : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;

@@ -15,25 +15,36 @@ class ProcessState : public platform::ProcessObserver {
   ProcessState() { platform::AddObserver(*this); }
   ~ProcessState() override { platform::RemoveObserver(*this); }
 
-  void ProcessStarted(platform::Process&) override { globals_ = std::make_unique<Globals>(); }
-  void ProcessEnding(platform::Process&) override { globals_.reset(); }
+  void ProcessStarted(platform::Process&) override { Reset(std::make_unique<Globals>()); }
+  void ProcessEnding(platform::Process&) override { Reset(nullptr); }
 
   Globals& Get() {
     // Only between the end of one process and the start of the next is there
     // none; a call from there gets a fresh set rather than a crash.
-    if (!globals_) globals_ = std::make_unique<Globals>();
+    if (!globals_) Reset(std::make_unique<Globals>());
     return *globals_;
   }
 
  private:
+  void Reset(std::unique_ptr<Globals> globals) {
+    globals_ = std::move(globals);
+    detail::current = globals_.get();
+  }
+
   std::unique_ptr<Globals> globals_;
 };
 
 }  // namespace
 
-Globals& State() {
+namespace detail {
+
+Globals* current = nullptr;
+
+Globals& StartState() {
   static ProcessState state;
   return state.Get();
 }
+
+}  // namespace detail
 
 }  // namespace comport::CommonGlobals

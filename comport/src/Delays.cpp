@@ -34,9 +34,15 @@ void Wait(double length) {
 
 }  // namespace
 
-void BitDelay() { Wait(State().Engine.Delay); }
+void BitDelay() {
+  const float delay = State().Engine.Delay;
+  if (delay != 0) Wait(delay);
+}
 
-void FrameDelay() { Wait(State().Engine.FrameDelay); }
+void FrameDelay() {
+  const float delay = State().Engine.FrameDelay;
+  if (delay != 0) Wait(delay);
+}
 
 void BackOff() {
   auto& engine = State().Engine;

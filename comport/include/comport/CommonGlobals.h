@@ -60,9 +60,19 @@ struct Globals {
   EngineSettings Engine;
 };
 
+namespace detail {
+// The running process's state, or null before the first use in a process.
+extern Globals* current;
+Globals& StartState();
+}  // namespace detail
+
 // The state of the running (virtual) process. A process started with
 // platform::StartProcess begins with fresh state, as a new program would.
-Globals& State();
+// Every line change reads it, so the common path is one load.
+inline Globals& State() {
+  Globals* globals = detail::current;
+  return globals ? *globals : detail::StartState();
+}
 
 }  // namespace CommonGlobals
 }  // namespace comport

@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "VirtualPc.h"
+#include "comport/CommunicationsProcedures.h"
 #include "comport/KORComPort.h"
 #include "comport/RuntimeError.h"
 #include "platform/Current.h"
+#include "sim/MachineOptions.h"
 
 namespace comport {
 namespace {
@@ -109,6 +111,39 @@ TEST(ObjectModel, ConversionsFailAsRunTimeErrors) {
   EXPECT_EQ(ErrorNumber([&] { protocall.BlockWrite(1, Variant()); }), 13);
   EXPECT_EQ(ErrorNumber([&] { protocall.BlockWrite(3, Variant({0, 0, 0, 1, 2})); }), 9);
   EXPECT_TRUE(pc.Log().empty());  // none of them reached the port
+}
+
+// A Windows the component does not know: platform identifier 4.
+class UnknownPlatform : public testing::RecordingProcess {
+ public:
+  using RecordingProcess::RecordingProcess;
+  bool GetVersionExA(platform::OsVersionInfoA& info) override {
+    const bool ok = RecordingProcess::GetVersionExA(info);
+    info.dwPlatformId = 4;
+    return ok;
+  }
+};
+
+TEST(ObjectModel, AnUnknownPlatformFailsThePortDiscovery) {
+  auto machine = sim::Machine::Create(sim::MachineOptions::Parse("personality=xp,clock=manual"));
+  platform::StartProcess(std::make_shared<UnknownPlatform>(machine->StartProcess("odd")));
+  EXPECT_EQ(CommunicationsProcedures::GetWindowsBuildText(), "Unrecognised Build Number (2600)");
+  EXPECT_EQ(CommunicationsProcedures::GetWindowsVersionCode(), -1);
+  EXPECT_EQ(ErrorNumber([] { KORComPort com; }), 13);
+  EXPECT_EQ(ErrorNumber([] { SMBusProtocall protocall; }), 13);
+}
+
+TEST(ObjectModel, DestructionKeepsALockedClaim) {
+  testing::VirtualPc pc("personality=xp,clock=manual");
+  {
+    PrinterPort port;
+    port.LockPortOpen(kTrue);
+  }
+  EXPECT_NE(pc.Machine().Arbiter().Holder(1), 0u);
+  PrinterPort port;
+  EXPECT_EQ(port.LockPortOpen(), kTrue);
+  port.LockPortOpen(kFalse);
+  EXPECT_EQ(pc.Machine().Arbiter().Holder(1), 0u);
 }
 
 }  // namespace

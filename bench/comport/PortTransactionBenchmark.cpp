@@ -45,9 +45,8 @@ void Run(benchmark::State& state, const std::string& options, bool read) {
   const long accesses = AccessesPerTransaction(*machine, transaction);
   for (auto _ : state) transaction();
   state.counters["accesses/txn"] = static_cast<double>(accesses);
-  state.counters["cpu/access"] = benchmark::Counter(static_cast<double>(accesses),
-                                                    benchmark::Counter::kIsIterationInvariantRate |
-                                                        benchmark::Counter::kInvert);
+  state.counters["cpu/access"] = benchmark::Counter(
+      static_cast<double>(accesses), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void PortRead98(benchmark::State& state) { Run(state, "personality=98se,clock=manual", true); }

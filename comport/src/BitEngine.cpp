@@ -3,9 +3,9 @@
 // another master (or a held line) on the bus. Master only: the clock is never
 // polled for stretching and the acknowledge of a written byte is clocked but
 // not read.
+#include "TimerSpan.h"
 #include "comport/CommunicationsProcedures.h"
 #include "platform/Current.h"
-#include "TimerSpan.h"
 
 namespace comport::CommunicationsProcedures {
 

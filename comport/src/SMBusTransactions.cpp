@@ -10,8 +10,8 @@ namespace comport {
 namespace {
 
 namespace procedures = CommunicationsProcedures;
-using procedures::Outcome;
 using procedures::BusError;
+using procedures::Outcome;
 
 // Runs primitives in order while no line conflict is seen.
 class Sequence {
@@ -117,9 +117,10 @@ float SMBusProtocall::ReadWord(std::uint8_t DeviceAddress, std::uint8_t AddressP
   const auto outcome = procedures::RunTransaction([&] {
     Sequence s;
     AddressPhase(s, DeviceAddress, AddressPointer)
-        .Then(procedures::StopBit, procedures::StartBit, Write(ReadAddress(DeviceAddress)), procedures::Ack,
-              [&] { high = procedures::ReadData(); }, procedures::MAck, [&] { low = procedures::ReadData(); },
-              procedures::NAck, procedures::StopBit);
+        .Then(
+            procedures::StopBit, procedures::StartBit, Write(ReadAddress(DeviceAddress)), procedures::Ack,
+            [&] { high = procedures::ReadData(); }, procedures::MAck, [&] { low = procedures::ReadData(); },
+            procedures::NAck, procedures::StopBit);
     return true;
   });
   if (outcome == Outcome::GaveUp) ReportArbitrationError();

@@ -23,8 +23,9 @@ class Arbitration : public ::testing::Test {
     pc_.Attach(slave_);
     protocall_->DataInverted(kTrue);
     protocall_->ArbitrationOn(kTrue);
-    protocall_->SMBusProtocallError().Subscribe(
-        [this](std::int16_t number, const std::string& text) { reports_.push_back({number, text}); });
+    protocall_->SMBusProtocallError().Subscribe([this](std::int16_t number, const std::string& text) {
+      reports_.push_back({number, text});
+    });
     pc_.Log().clear();
   }
 
@@ -55,6 +56,18 @@ TEST_F(Arbitration, SdaHeldLowRetriesThenReportsErrorTwo) {
   EXPECT_EQ(pc_.Count(Kind::Claim), pc_.Count(Kind::Release));
   EXPECT_EQ(pc_.Machine().Arbiter().Holder(1), 0u);
   EXPECT_EQ(pc_.Writes(0x378).back(), testing::Lines("H", true).front());
+}
+
+TEST_F(Arbitration, AnUnsubscribedHandlerHearsNothing) {
+  int heard = 0;
+  const auto subscription =
+      protocall_->SMBusProtocallError().Subscribe([&](std::int16_t, const std::string&) { ++heard; });
+  protocall_->SMBusProtocallError().Unsubscribe(subscription);
+  slave_.holdSdaLow = true;
+  protocall_->MaxArbitrationDenials(0);
+  protocall_->ShortRead(0x98);
+  EXPECT_EQ(heard, 0);
+  EXPECT_EQ(reports_.size(), 1u);
 }
 
 TEST_F(Arbitration, TheRetryCountFollowsMaxArbitrationDenials) {
@@ -121,7 +134,7 @@ double BackOffSeconds(const std::string& options, std::uint32_t startTick) {
 TEST(BackOff, LastsAsLongAcrossTheTickCountWrap) {
   const double normal = BackOffSeconds("clock=manual", 1000);
   const double wrapping = BackOffSeconds("clock=manual", 0xFFFFFFFFu - 30);
-  EXPECT_GT(normal, 0.010);       // 20 back-offs of 0 to 9 ms, not all zero
+  EXPECT_GT(normal, 0.010);  // 20 back-offs of 0 to 9 ms, not all zero
   EXPECT_LT(normal, 20 * 0.0095);
   EXPECT_NEAR(wrapping, normal, 0.002);
 }

@@ -29,8 +29,8 @@ TEST(PlatformDetection, BuildTextAndVersionCode) {
     const char* build;
     std::int16_t code;
   };
-  for (const Row& row : {Row{"95", "950", 95}, Row{"98se", "2222", 98}, Row{"me", "3000", 0},
-                         Row{"nt4", "1381", 400}, Row{"nt351", "1057", 351}, Row{"xp", "2600", 2000}}) {
+  for (const Row& row : {Row{"95", "950", 95}, Row{"98se", "2222", 98}, Row{"me", "3000", 0}, Row{"nt4", "1381", 400},
+                         Row{"nt351", "1057", 351}, Row{"xp", "2600", 2000}}) {
     testing::VirtualPc pc(std::string("personality=") + row.personality);
     EXPECT_EQ(procedures::GetWindowsBuildText(), row.build) << row.personality;
     EXPECT_EQ(procedures::GetWindowsVersionCode(), row.code) << row.personality;

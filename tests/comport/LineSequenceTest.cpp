@@ -66,8 +66,7 @@ TEST_P(LineSequence, PrimitivesWriteTheirLineStates) {
 
 TEST_P(LineSequence, PortWriteSendsAddressRegisterAndData) {
   protocall_.PortWrite(0x98, 0x09, 0x80);
-  EXPECT_EQ(pc_.Writes(kData),
-            Expect(kStart + Byte(0x98) + kAck + Byte(0x09) + kAck + Byte(0x80) + kAck + kStop));
+  EXPECT_EQ(pc_.Writes(kData), Expect(kStart + Byte(0x98) + kAck + Byte(0x09) + kAck + Byte(0x80) + kAck + kStop));
 }
 
 TEST_P(LineSequence, PortReadWithStopBetweenTheHalves) {

@@ -19,9 +19,8 @@ class Transfer : public ::testing::TestWithParam<bool> {
     pc_.Attach(slave_);
     port_.DataInverted(ToBoolean(GetParam()));
     protocall_->ArbitrationOn(kTrue);  // a wiring mistake would show as a conflict
-    protocall_->SMBusProtocallError().Subscribe([this](std::int16_t number, const std::string&) {
-      errors_.push_back(number);
-    });
+    protocall_->SMBusProtocallError().Subscribe(
+        [this](std::int16_t number, const std::string&) { errors_.push_back(number); });
   }
 
   testing::VirtualPc pc_{"personality=xp,clock=manual"};
@@ -113,11 +112,12 @@ TEST_P(Transfer, EepromOperations) {
   EXPECT_EQ(eeprom->ReadByte(0x01, 0x20), 0x77);
   eeprom->WriteByte(0x01, 0x21, 0x55);
   eeprom->SetAddress(0x02, 0x00);
+  eeprom->SetEEPROMAddress(0x03, 0x10);
   EXPECT_EQ(eeprom->PageErase(0x30, 0x04, 0x00), kFalse);
   port_.DeviceAddress(0xA2);
   eeprom->SingleCommand(0x50, 0x30);
-  EXPECT_EQ(slave_.Received(), (Bytes{0xA0, 0x01, 0x20, 0xA1, 0xA0, 0x01, 0x21, 0x55, 0xA0, 0x02, 0x00, 0xA0, 0x30,
-                                      0x04, 0x00, 0xA2, 0x30}));
+  EXPECT_EQ(slave_.Received(), (Bytes{0xA0, 0x01, 0x20, 0xA1, 0xA0, 0x01, 0x21, 0x55, 0xA0, 0x02,
+                                      0x00, 0xA0, 0x03, 0x10, 0xA0, 0x30, 0x04, 0x00, 0xA2, 0x30}));
   EXPECT_EQ(pc_.Machine().Arbiter().Holder(1), 0u);
 }
 

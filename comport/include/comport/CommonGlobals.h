@@ -15,7 +15,7 @@ enum class LineState : std::uint8_t {
   BothHigh,   // bus idle
   ClockHigh,  // SCL high, SDA low
   BothLow,
-  DataHigh,   // SCL low, SDA high
+  DataHigh,  // SCL low, SDA high
 };
 
 namespace CommonGlobals {
@@ -39,10 +39,10 @@ struct PrinterPortState {
 
 // Settings and transaction flags of the bit-level engine, one set per process.
 struct EngineSettings {
-  std::array<std::uint8_t, 4> Patterns{0, 2, 3, 1};           // data register per LineState
+  std::array<std::uint8_t, 4> Patterns{0, 2, 3, 1};              // data register per LineState
   std::array<std::uint8_t, 4> ReadBack{0x00, 0x10, 0x30, 0x20};  // status AND 0x30 per LineState
-  std::uint8_t OrMask = 0;  // OR-ed into every data-register write
-  std::uint8_t OrBits = 0;  // what OrBits last stored
+  std::uint8_t OrMask = 0;                                       // OR-ed into every data-register write
+  std::uint8_t OrBits = 0;                                       // what OrBits last stored
   float Delay = 0;
   float FrameDelay = 0;
   Boolean RelativeDelayOn = kFalse;

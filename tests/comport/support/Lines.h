@@ -15,11 +15,20 @@ inline std::vector<std::uint8_t> Lines(std::string_view states, bool inverted, s
   for (char state : states) {
     std::uint8_t direct = 0;
     switch (state) {
-      case 'H': direct = 3; break;
-      case 'C': direct = 1; break;
-      case 'L': direct = 0; break;
-      case 'D': direct = 2; break;
-      default: continue;  // spaces and separators
+      case 'H':
+        direct = 3;
+        break;
+      case 'C':
+        direct = 1;
+        break;
+      case 'L':
+        direct = 0;
+        break;
+      case 'D':
+        direct = 2;
+        break;
+      default:
+        continue;  // spaces and separators
     }
     const std::uint8_t pattern = inverted ? static_cast<std::uint8_t>(direct ^ 3) : direct;
     values.push_back(static_cast<std::uint8_t>(pattern | mask));

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ struct PortEvent {
 };
 
 std::string Describe(const PortEvent& event);
+// Lets test failures name the events ("claim 1", "out 378 03").
+inline void PrintTo(const PortEvent& event, std::ostream* os) { *os << Describe(event); }
 
 // A virtual process that passes everything to a sim process and records
 // claims, releases and byte port accesses in one ordered log.
@@ -46,31 +49,26 @@ class RecordingProcess : public platform::Process {
                                std::uint32_t creationDisposition, std::uint32_t flagsAndAttributes) override {
     return inner_->CreateFileA(path, access, shareMode, creationDisposition, flagsAndAttributes);
   }
-  bool DeviceIoControl(platform::Handle device, std::uint32_t ioControlCode, const void* inBuffer,
-                       std::uint32_t inSize, void* outBuffer, std::uint32_t outSize,
-                       std::uint32_t* bytesReturned) override;
+  bool DeviceIoControl(platform::Handle device, std::uint32_t ioControlCode, const void* inBuffer, std::uint32_t inSize,
+                       void* outBuffer, std::uint32_t outSize, std::uint32_t* bytesReturned) override;
   bool CloseHandle(platform::Handle handle) override { return inner_->CloseHandle(handle); }
   platform::Handle GetCurrentProcess() override { return inner_->GetCurrentProcess(); }
   bool DuplicateHandle(platform::Handle sourceProcess, platform::Handle source, platform::Handle targetProcess,
                        platform::Handle* target, std::uint32_t desiredAccess, bool inheritHandle,
                        std::uint32_t options) override {
-    return inner_->DuplicateHandle(sourceProcess, source, targetProcess, target, desiredAccess, inheritHandle,
-                                   options);
+    return inner_->DuplicateHandle(sourceProcess, source, targetProcess, target, desiredAccess, inheritHandle, options);
   }
   std::uint32_t GetLastError() override { return inner_->GetLastError(); }
   void SetLastError(std::uint32_t error) override { inner_->SetLastError(error); }
   platform::ScHandle OpenSCManagerA(const char* machine, const char* database, std::uint32_t access) override {
     return inner_->OpenSCManagerA(machine, database, access);
   }
-  platform::ScHandle CreateServiceA(platform::ScHandle manager, const std::string& name,
-                                    const std::string& displayName, std::uint32_t access,
-                                    std::uint32_t serviceType, std::uint32_t startType,
+  platform::ScHandle CreateServiceA(platform::ScHandle manager, const std::string& name, const std::string& displayName,
+                                    std::uint32_t access, std::uint32_t serviceType, std::uint32_t startType,
                                     std::uint32_t errorControl, const std::string& imagePath) override {
-    return inner_->CreateServiceA(manager, name, displayName, access, serviceType, startType, errorControl,
-                                  imagePath);
+    return inner_->CreateServiceA(manager, name, displayName, access, serviceType, startType, errorControl, imagePath);
   }
-  platform::ScHandle OpenServiceA(platform::ScHandle manager, const std::string& name,
-                                  std::uint32_t access) override {
+  platform::ScHandle OpenServiceA(platform::ScHandle manager, const std::string& name, std::uint32_t access) override {
     return inner_->OpenServiceA(manager, name, access);
   }
   bool StartServiceA(platform::ScHandle service) override { return inner_->StartServiceA(service); }

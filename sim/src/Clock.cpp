@@ -1,27 +1,19 @@
 #include "sim/Clock.h"
 
 #include <cmath>
-#include <ctime>
 #include <thread>
+
+#include "platform/TimeOfDay.h"
 
 namespace sim {
 
 namespace {
 constexpr double kSecondsPerDay = 86400.0;
 
-double LocalTimeOfDay() {
-  const auto now = std::chrono::system_clock::now();
-  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-  std::tm local{};
-  localtime_r(&seconds, &local);
-  const auto fraction = now - std::chrono::system_clock::from_time_t(seconds);
-  return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec +
-         std::chrono::duration<double>(fraction).count();
-}
 }  // namespace
 
 Clock::Clock(Mode mode)
-    : mode_(mode), realStart_(std::chrono::steady_clock::now()), startTimeOfDay_(LocalTimeOfDay()) {}
+    : mode_(mode), realStart_(std::chrono::steady_clock::now()), startTimeOfDay_(platform::LocalTimeOfDay()) {}
 
 void Clock::SetMode(Mode mode) {
   if (mode == mode_) return;

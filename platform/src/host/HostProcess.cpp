@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <ctime>
 #include <thread>
 
 #include "HostPorts.h"
+#include "platform/TimeOfDay.h"
 #include "platform/WinTypes.h"
 
 namespace platform::host {
@@ -57,15 +57,7 @@ std::uint32_t HostProcess::GetSystemDirectoryA(char* buffer, std::uint32_t size)
   return length;
 }
 
-double HostProcess::Timer() {
-  const auto now = std::chrono::system_clock::now();
-  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-  std::tm local{};
-  localtime_r(&seconds, &local);
-  const auto fraction = now - std::chrono::system_clock::from_time_t(seconds);
-  return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec +
-         std::chrono::duration<double>(fraction).count();
-}
+double HostProcess::Timer() { return LocalTimeOfDay(); }
 
 std::uint32_t HostProcess::GetTickCount() {
   timespec now{};

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -145,6 +146,7 @@ struct OverflowCase {
   std::int16_t device;
   std::int16_t pointer;
   std::int32_t value;
+  friend void PrintTo(const OverflowCase& overflow, std::ostream* out) { *out << overflow.name; }
 };
 
 class LinkOverflow : public Link, public ::testing::WithParamInterface<OverflowCase> {};

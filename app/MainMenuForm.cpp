@@ -8,6 +8,7 @@
 
 #include "WindowPlacement.h"
 #include "frmAbout.h"
+#include "link/LinkNewComPort.h"
 
 MainMenuForm::MainMenuForm(QWidget* parent)
     : QWidget(parent), MainTab(new QTabWidget(this)), Timer3(new controls::TickTimer(this)),
@@ -39,6 +40,7 @@ MainMenuForm::MainMenuForm(QWidget* parent)
 void MainMenuForm::Form_Load() {
   app::CentreOnScreen(*this);
   lblVersion->setText(app::VersionCaption());
+  LinkNewComPort::ReadValue = 0;
 }
 
 void MainMenuForm::StopMonitorTimers() {

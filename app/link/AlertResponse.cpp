@@ -1,0 +1,23 @@
+// The one bus sequence the program drives itself: a receive byte from the
+// Alert Response Address over the printer port.
+#include "link/LinkNewComPort.h"
+#include "registers/RegisterMap.h"
+
+namespace LinkNewComPort {
+
+void ReadAlertResponse() {
+  // The protocol object is fetched anew for every step: the program keeps no
+  // reference of its own to the component's objects.
+  ComPort().PrinterPort()->SMBusProtocall()->PreStart();
+  ComPort().PrinterPort()->SMBusProtocall()->StartBit();
+  // The component takes the address byte (25) as a single, by reference.
+  const float addressByte = registers::kAlertResponseAddressByte;
+  ComPort().PrinterPort()->SMBusProtocall()->WriteData(addressByte);
+  ComPort().PrinterPort()->SMBusProtocall()->Ack();
+  // The alerting device's address; the program has no use for it.
+  ComPort().PrinterPort()->SMBusProtocall()->ReadData();
+  ComPort().PrinterPort()->SMBusProtocall()->NAck();
+  ComPort().PrinterPort()->SMBusProtocall()->StopBit();
+}
+
+}  // namespace LinkNewComPort

@@ -1,0 +1,29 @@
+// The link state that the main window expects once a device is chosen.
+#include "link/LinkNewComPort.h"
+
+namespace LinkNewComPort {
+
+namespace {
+// The component's PortType codes: the opposite of UsePrinterPort.
+constexpr std::int16_t kPortTypePrinterPort = 0;
+constexpr std::int16_t kPortTypeOnBoardSMBus = 1;
+}  // namespace
+
+void LinkPrinterPort(std::uint8_t portIndex, comport::Boolean dataInverted, std::uint8_t deviceAddress) {
+  ComPort().PrinterPort()->PortAddressIndex(portIndex);
+  ComPort().PrinterPort()->SMBusProtocall()->DataInverted(dataInverted);
+  ComPort().PrinterPort()->SMBusProtocall()->DeviceAddress(deviceAddress);
+  ComPort().PortType(kPortTypePrinterPort);
+  UsePrinterPort = 1;
+  PrinterPortAddress = ComPort().PrinterPort()->SMBusProtocall()->PortAddress();
+  CurrentDeviceAddress = deviceAddress;
+}
+
+void LinkOnBoardSMBus(std::uint8_t deviceAddress) {
+  ComPort().SMBus()->DeviceAddress(deviceAddress);
+  ComPort().PortType(kPortTypeOnBoardSMBus);
+  UsePrinterPort = 0;
+  CurrentDeviceAddress = deviceAddress;
+}
+
+}  // namespace LinkNewComPort

@@ -61,7 +61,7 @@ std::shared_ptr<Process> CreateSimProcess(const std::string& options) {
   auto destroy = SimEntryPoint<Deleter>("qts_sim_destroy_process");
   char error[512] = {};
   Process* process = create(options.c_str(), error, sizeof error);
-  if (!process) throw BackendUnavailable(std::string("QTS_SIM: ") + error);
+  if (!process) throw BackendUnavailable(error);
   return std::shared_ptr<Process>(process, destroy);
 }
 

@@ -156,7 +156,14 @@ MachineOptions MachineOptions::Parse(std::string_view text) {
       known = true;
       if (rule.takesValue && equals == std::string_view::npos) Bad(item, "needs a value");
       if (!rule.takesValue && equals != std::string_view::npos) Bad(item, "takes no value");
-      rule.apply(options, value);
+      try {
+        rule.apply(options, value);
+      } catch (const std::invalid_argument& bad) {
+        // Name the whole item, whatever part of it the rule found wrong.
+        const std::string why = bad.what();
+        const auto reason = why.find("\": ");
+        Bad(item, reason == std::string::npos ? why : why.substr(reason + 3));
+      }
     }
     if (!known) Bad(item, "unknown option");
   }

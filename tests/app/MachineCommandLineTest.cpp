@@ -37,7 +37,7 @@ TEST(MachineCommandLine, BadVirtualPcOptionNamesTheItem) {
     qtscli::StartChosenMachine(Parse({"--sim", "ports=7"}));
     FAIL() << "accepted";
   } catch (const platform::BackendUnavailable& refusal) {
-    EXPECT_NE(std::string(refusal.what()).find("\"7\": out of range 0 to 3"), std::string::npos) << refusal.what();
+    EXPECT_NE(std::string(refusal.what()).find("\"ports=7\": out of range 0 to 3"), std::string::npos) << refusal.what();
   }
 }
 

@@ -49,7 +49,7 @@ void StartupTest::badCommandLinesGiveOneLineAndCode2_data() {
   QTest::newRow("unknown option") << QStringList{"--bogus"} << "--bogus";
   QTest::newRow("stray argument") << QStringList{"board"} << "board";
   QTest::newRow("unknown machine") << QStringList{"--machine", "vax"} << "vax";
-  QTest::newRow("bad virtual PC option") << QStringList{"--sim", "ports=7"} << "\"7\": out of range";
+  QTest::newRow("bad virtual PC option") << QStringList{"--sim", "ports=7"} << "\"ports=7\": out of range";
 }
 
 void StartupTest::badCommandLinesGiveOneLineAndCode2() {

@@ -23,12 +23,12 @@ TEST(MachineOptions, ParsesKnownItemsAndNamesTheFirstBadOne) {
     }
     return std::string("accepted");
   };
-  EXPECT_EQ(message("ports=4"), "machine option \"4\": out of range 0 to 3");
-  EXPECT_EQ(message("personality=vista"), "machine option \"vista\": unknown Windows version");
+  EXPECT_EQ(message("ports=4"), "machine option \"ports=4\": out of range 0 to 3");
+  EXPECT_EQ(message("personality=vista"), "machine option \"personality=vista\": unknown Windows version");
   EXPECT_EQ(message("ports"), "machine option \"ports\": needs a value");
   EXPECT_EQ(message("driver-present=1"), "machine option \"driver-present=1\": takes no value");
   EXPECT_EQ(message("colour=red"), "machine option \"colour=red\": unknown option");
-  EXPECT_EQ(message("ports=x"), "machine option \"x\": not a number");
+  EXPECT_EQ(message("ports=x"), "machine option \"ports=x\": not a number");
 }
 
 struct VersionRow {

@@ -100,8 +100,7 @@ void FindSMBusHost() {
   // The identification read again may differ from the one the search saw.
   if (!controller) return;
 
-  const std::uint8_t function =
-      controller->layout == HostLayout::Layout8086 ? kFunction3 : found->function;
+  const std::uint8_t function = controller->layout == HostLayout::Layout8086 ? kFunction3 : found->function;
   std::int32_t base = 0;
   if (controller->layout == HostLayout::Layout8086) {
     // The I/O base register reads with its I/O space indicator (bit 0) set.

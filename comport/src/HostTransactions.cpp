@@ -27,21 +27,21 @@ struct RegisterWrite {
 
 struct Layout {
   std::uint8_t status;
-  std::uint8_t data;          // where a read's byte arrives
-  std::uint8_t readyBit;      // the status bit the waits watch
-  bool readyWhenSet;          // 0x8086: busy clear; 0x10B9: idle set
-  std::int32_t errorMask;     // status bits that mean the device was not reached
+  std::uint8_t data;       // where a read's byte arrives
+  std::uint8_t readyBit;   // the status bit the waits watch
+  bool readyWhenSet;       // 0x8086: busy clear; 0x10B9: idle set
+  std::int32_t errorMask;  // status bits that mean the device was not reached
   std::span<const RegisterWrite> read, write, presence;
 };
 
 // 0x8086 layout: 0 status, 2 control, 3 command, 4 address, 5 data 0, 6 data 1.
 // 0x1F clears the five status flags; 0x48 starts a byte-data transaction.
 constexpr RegisterWrite k8086Read[]{
-    {6, Operand::Constant, 0},  {5, Operand::Constant, 0},  {3, Operand::Command},
-    {4, Operand::ReadAddress},  {0, Operand::Constant, 31}, {2, Operand::Constant, 72},
+    {6, Operand::Constant, 0}, {5, Operand::Constant, 0},  {3, Operand::Command},
+    {4, Operand::ReadAddress}, {0, Operand::Constant, 31}, {2, Operand::Constant, 72},
 };
 constexpr RegisterWrite k8086Write[]{
-    {6, Operand::Constant, 0}, {3, Operand::Command},       {4, Operand::WriteAddress},
+    {6, Operand::Constant, 0}, {3, Operand::Command},      {4, Operand::WriteAddress},
     {5, Operand::Data},        {0, Operand::Constant, 31}, {2, Operand::Constant, 72},
 };
 constexpr RegisterWrite k8086Presence[]{
@@ -70,7 +70,7 @@ constexpr RegisterWrite k10B9Presence[]{
 constexpr Layout k8086{0, 5, 0x01, false, 0xFD, k8086Read, k8086Write, k8086Presence};
 constexpr Layout k10B9{0, 4, 0x04, true, 0xE0, k10B9Read, k10B9Write, k10B9Presence};
 
-const Layout* Current() {
+const Layout* SelectedLayout() {
   switch (LayoutOf(State().OnBoard.DeviceID)) {
     case HostLayout::Layout8086:
       return &k8086;
@@ -134,7 +134,7 @@ bool WaitNotBusy() { return WaitReady(k8086); }
 bool WaitIdle() { return WaitReady(k10B9); }
 
 std::uint8_t PortRead(std::uint8_t deviceAddress, std::uint8_t addressPointer) {
-  const Layout* layout = Current();
+  const Layout* layout = SelectedLayout();
   if (!layout) return 0;
   WaitReady(*layout);
   WriteSequence(layout->read, deviceAddress, addressPointer, 0);
@@ -147,7 +147,7 @@ std::uint8_t PortRead(std::uint8_t deviceAddress, std::uint8_t addressPointer) {
 }
 
 void PortWrite(std::uint8_t deviceAddress, std::uint8_t addressPointer, std::uint8_t data) {
-  const Layout* layout = Current();
+  const Layout* layout = SelectedLayout();
   if (!layout) return;
   WaitReady(*layout);
   WriteSequence(layout->write, deviceAddress, addressPointer, data);
@@ -159,7 +159,7 @@ void PortWrite(std::uint8_t deviceAddress, std::uint8_t addressPointer, std::uin
 // that never finished would otherwise read as "no error", which would report
 // every address present.
 Boolean DevicePresent(std::uint8_t deviceAddress) {
-  const Layout* layout = Current();
+  const Layout* layout = SelectedLayout();
   if (!layout) return kFalse;
   WaitReady(*layout);
   WriteSequence(layout->presence, deviceAddress, 0, 0);

@@ -9,8 +9,8 @@ namespace sim {
 namespace {
 
 constexpr std::uint64_t kBitNanoseconds = 10'000;  // 100 kHz
-constexpr std::uint64_t kByteBits = 9;              // eight data bits and the acknowledge
-constexpr std::uint64_t kConditionBits = 1;         // a start, repeated start or stop
+constexpr std::uint64_t kByteBits = 9;             // eight data bits and the acknowledge
+constexpr std::uint64_t kConditionBits = 1;        // a start, repeated start or stop
 
 }  // namespace
 
@@ -83,8 +83,8 @@ void SmbusHostController::FollowConfiguration() {
   bool enabled = true;
   for (const EnableBit& enable : model_.enables)
     if (enable.mask != 0 && (configuration_.Read(enable.offset) & enable.mask) != enable.mask) enabled = false;
-  const auto base = static_cast<std::uint16_t>((configuration_.Read(model_.baseOffset) & model_.baseWritable) >>
-                                               model_.baseShift);
+  const auto base =
+      static_cast<std::uint16_t>((configuration_.Read(model_.baseOffset) & model_.baseWritable) >> model_.baseShift);
   const std::uint16_t wanted = enabled ? base : 0;
   if (wanted == mappedBase_) return;
   Unmap();

@@ -35,11 +35,11 @@ constexpr std::array<std::uint8_t, 36> kTiming{
     0xA0,  // cycle time at CAS latency 2: 10 ns
     0x60,  // access time at CAS latency 2: 6 ns
     0x00, 0x00,
-    0x14,  // tRP 20 ns
-    0x0F,  // tRRD 15 ns
-    0x14,  // tRCD 20 ns
-    0x2D,  // tRAS 45 ns
-    0x20,  // 128 MiB per rank
+    0x14,                    // tRP 20 ns
+    0x0F,                    // tRRD 15 ns
+    0x14,                    // tRCD 20 ns
+    0x2D,                    // tRAS 45 ns
+    0x20,                    // 128 MiB per rank
     0x15, 0x08, 0x15, 0x08,  // address/command and data setup and hold
 };
 constexpr std::uint8_t kRevision = 0x12;  // presence detect revision 1.2

@@ -19,10 +19,12 @@ using Writes = std::vector<std::pair<int, std::uint32_t>>;
 
 // The waits pump messages; on a driven clock each pump moves time on. A wait
 // that never ends fails the test instead of hanging it.
+// The pump stays with the process, which keeps its machine (and clock) alive.
 void GuardWaits(OnBoardPc& pc, double seconds = 10) {
-  const double limit = pc.Seconds() + seconds;
-  platform::Current().SetMessagePump([&pc, limit] {
-    if (pc.Seconds() > limit) throw std::runtime_error("the wait did not end");
+  const sim::Clock* clock = &pc.Machine().GetClock();
+  const auto limit = clock->Now() + static_cast<std::uint64_t>(seconds * 1e9);
+  platform::Current().SetMessagePump([clock, limit] {
+    if (clock->Now() > limit) throw std::runtime_error("the wait did not end");
   });
 }
 

@@ -103,7 +103,7 @@ TEST(HostController, WordWritesReachTheAddressedRegisterOnly) {
   Pc pc("smbus=piix4");
   pc.Out(HostController8086::kCommand, 0xFE);
   pc.Out(HostController8086::kData1, 0x77);
-  pc.Out(HostController8086::kData0, 0x12);  // a real chipset would also clear data 1
+  pc.Out(HostController8086::kData0, 0x12);    // a real chipset would also clear data 1
   pc.Out(HostController8086::kControl, 0x08);  // no start bit: nothing runs, the command stays
   EXPECT_EQ(pc.In(HostController8086::kData0), 0x7712);
   EXPECT_EQ(pc.In(HostController8086::kCommand) & 0xFF, 0xFE);
@@ -131,7 +131,8 @@ TEST(HostController, Layout10B9ReadsTheChipAndFlagsAnAbsentDevice) {
 
 TEST(HostController, QuickCommandAnswersWithTheAcknowledgeOnly) {
   Pc pc("smbus=piix4");
-  for (const auto& [address, error] : {std::pair<int, int>{0x50, 0}, std::pair<int, int>{0x2A, HostController8086::kDeviceError}}) {
+  for (const auto& [address, error] :
+       {std::pair<int, int>{0x50, 0}, std::pair<int, int>{0x2A, HostController8086::kDeviceError}}) {
     pc.Out(HostController8086::kStatus, 0x1F);
     pc.Out(HostController8086::kAddress, address * 2);
     pc.Out(HostController8086::kControl, 0x40);
@@ -186,8 +187,8 @@ TEST(OnBoardSmbus, MemoryModulesAnswerWithPresenceDetectDataAndKeepItWriteProtec
   for (int i = 0; i < sim::SpdEeprom::kChecksumByte; ++i) sum += pc.Read8086(0x50, i);
   EXPECT_EQ(pc.Read8086(0x50, sim::SpdEeprom::kChecksumByte), sum & 0xFF);
   pc.Write8086(0x50, 2, 0x55);
-  EXPECT_EQ(pc.In(HostController8086::kStatus), HostController8086::kCompleted);  // acknowledged
-  EXPECT_EQ(pc.Read8086(0x50, 2), 0x04);                                          // not stored
+  EXPECT_EQ(pc.In(HostController8086::kStatus), HostController8086::kCompleted);        // acknowledged
+  EXPECT_EQ(pc.Read8086(0x50, 2), 0x04);                                                // not stored
   EXPECT_NE(pc.machine->OnBoard().Spd(0).At(95), pc.machine->OnBoard().Spd(1).At(95));  // serial numbers
 }
 

@@ -24,8 +24,8 @@ class HostController10B9 : public SmbusHostController {
  public:
   static constexpr std::uint8_t kStatus = 0, kProtocol = 1, kStart = 2, kAddress = 3, kDataA = 4, kDataB = 5,
                                 kCommand = 7;
-  static constexpr std::uint8_t kIdle = 0x04, kBusy = 0x08, kCompleted = 0x10, kDeviceError = 0x20,
-                                kCollision = 0x40, kTerminated = 0x80;
+  static constexpr std::uint8_t kIdle = 0x04, kBusy = 0x08, kCompleted = 0x10, kDeviceError = 0x20, kCollision = 0x40,
+                                kTerminated = 0x80;
 
   using SmbusHostController::SmbusHostController;
 

@@ -21,8 +21,7 @@ namespace sim {
 class HostController8086 : public SmbusHostController {
  public:
   static constexpr std::uint8_t kStatus = 0, kControl = 2, kCommand = 3, kAddress = 4, kData0 = 5, kData1 = 6;
-  static constexpr std::uint8_t kBusy = 0x01, kCompleted = 0x02, kDeviceError = 0x04, kCollision = 0x08,
-                                kFailed = 0x10;
+  static constexpr std::uint8_t kBusy = 0x01, kCompleted = 0x02, kDeviceError = 0x04, kCollision = 0x08, kFailed = 0x10;
   static constexpr std::uint8_t kStart = 0x40;
 
   using SmbusHostController::SmbusHostController;

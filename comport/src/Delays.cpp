@@ -44,6 +44,12 @@ void FrameDelay() {
   if (delay != 0) Wait(delay);
 }
 
+void SetFrameDelay(float value) {
+  constexpr float kMaxFrameDelay = 1e10f;
+  // A NaN fails both comparisons and is stored as it is: a wait of NaN ends at once.
+  State().Engine.FrameDelay = value < 0 ? 0 : (value > kMaxFrameDelay ? kMaxFrameDelay : value);
+}
+
 void BackOff() {
   auto& engine = State().Engine;
   auto& process = platform::Current();

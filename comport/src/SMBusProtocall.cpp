@@ -10,7 +10,6 @@ namespace comport {
 namespace {
 namespace procedures = CommunicationsProcedures;
 using CommonGlobals::State;
-constexpr float kMaxFrameDelay = 1e10f;
 }  // namespace
 
 SMBusProtocall::SMBusProtocall() {
@@ -31,10 +30,7 @@ void SMBusProtocall::VideoSoftware(Boolean value) { State().Engine.VideoSoftware
 Boolean SMBusProtocall::RelativeDelayOn() const { return State().Engine.RelativeDelayOn; }
 void SMBusProtocall::RelativeDelayOn(Boolean value) { State().Engine.RelativeDelayOn = value; }
 float SMBusProtocall::FrameDelay() const { return State().Engine.FrameDelay; }
-void SMBusProtocall::FrameDelay(float value) {
-  // A NaN fails both comparisons and is stored as it is: a wait of NaN ends at once.
-  State().Engine.FrameDelay = value < 0 ? 0 : (value > kMaxFrameDelay ? kMaxFrameDelay : value);
-}
+void SMBusProtocall::FrameDelay(float value) { procedures::SetFrameDelay(value); }
 float SMBusProtocall::Delay() const { return State().Engine.Delay; }
 void SMBusProtocall::Delay(float value) { State().Engine.Delay = value; }
 

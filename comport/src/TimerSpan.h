@@ -11,6 +11,8 @@ namespace comport {
 class TimerSpan {
  public:
   TimerSpan() : last_(platform::Current().Timer()) {}
+  // Counts from a timer value read just before.
+  explicit TimerSpan(double start) : last_(start) {}
 
   double Elapsed() const {
     const double now = platform::Current().Timer();

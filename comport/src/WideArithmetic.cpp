@@ -22,7 +22,15 @@ std::int32_t RoundToInt32(double value) {
 
 std::int32_t ToSigned32(double value) {
   if (value <= 2147483647.0) return RoundToInt32(value);
-  // Above the signed range: the same 32 bits as a two's-complement pattern.
+  // Above the signed range: the same 32 bits as a two's-complement pattern,
+  // the negation of (the bits 0-30 that are clear in the whole part, plus 1).
+  // Below 2^64 the whole part's bits are read at once; the PCI scan converts
+  // every configuration address this way, and the loop would cost 30 times
+  // as much.
+  if (value < 18446744073709551616.0) {
+    const auto clear = static_cast<std::int32_t>(~static_cast<std::uint64_t>(value) & 0x7FFFFFFFu);
+    return -clear - 1;
+  }
   std::int32_t clearBits = 0;
   for (int bit = 0; bit <= 30; ++bit) {
     const double weight = std::ldexp(1.0, bit);

@@ -9,14 +9,22 @@ namespace {
 // The 0x10B9 controller keeps its I/O base in the upper half of dword 0xE0;
 // bit 31 is set for a base at 0x8000 or above, which is where the discovery
 // arithmetic yields the base itself.
+//
+// Enable bits: the PIIX4-style function's host enable is bit 0 of the byte at
+// 0xD2 (bit 16 of dword 0xD0); the ICH-style one's is bit 0 of dword 0x40,
+// which the discovery's OR of bit 16 leaves alone; the 0x10B9 controller needs
+// bit 10 of dword 0xD0 and bit 0 of dword 0xF0.
 constexpr std::array kChipsets{
     ChipsetModel{SmbusControllerKind::Piix4, "piix4", 0x71908086, 0x71138086, 0, 7, 3, 0x90, 0x00005001,
-                 0x0000FFF0, 0x5000},
+                 0x0000FFF0, 0x5000, 0, SmbusHostLayout::Layout8086,
+                 {EnableBit{0xD0, 0x00010000, 0x00010000}, EnableBit{}}},
     ChipsetModel{SmbusControllerKind::Ich, "ich", 0x25608086, 0x24438086, 0, 31, 3, 0x20, 0x0000EFA1, 0x0000FFE0,
-                 0xEFA0},
+                 0xEFA0, 0, SmbusHostLayout::Layout8086, {EnableBit{0x40, 0x00000001, 0x00000001}, EnableBit{}}},
     ChipsetModel{SmbusControllerKind::Ali, "ali", 0x154110B9, 0x710110B9, 0, 17, 0, 0xE0, 0xE8000000, 0xFFFF0000,
-                 0xE800},
-    ChipsetModel{SmbusControllerKind::None, "none", 0x71908086, 0, 0, 0, 0, 0, 0, 0, 0},
+                 0xE800, 16, SmbusHostLayout::Layout10B9,
+                 {EnableBit{0xD0, 0x00000400, 0x00000400}, EnableBit{0xF0, 0x00000001, 0x00000001}}},
+    ChipsetModel{SmbusControllerKind::None, "none", 0x71908086, 0, 0, 0, 0, 0, 0, 0, 0, 0, SmbusHostLayout::None,
+                 {EnableBit{}, EnableBit{}}},
 };
 
 // The other functions of each southbridge, so that a scan meets real neighbours.
@@ -49,20 +57,8 @@ Chipset::Chipset(PortSpace& ports, const ChipsetModel& model) : model_(model) {
   controller_ = &Add(model.bus, model.device, model.function, model.controllerId);
   controller_->Preset(model.baseOffset, model.baseValue, model.baseWritable);
   // Host configuration and enable registers: writable, enabled by the BIOS.
-  switch (model.kind) {
-    case SmbusControllerKind::Piix4:
-      controller_->Preset(0xD0, 0x00010000, 0xFFFFFFFF);
-      break;
-    case SmbusControllerKind::Ich:
-      controller_->Preset(0x40, 0x00000001, 0xFFFFFFFF);
-      break;
-    case SmbusControllerKind::Ali:
-      controller_->Preset(0xD0, 0x00000400, 0xFFFFFFFF);
-      controller_->Preset(0xF0, 0x00000001, 0xFFFFFFFF);
-      break;
-    case SmbusControllerKind::None:
-      break;
-  }
+  for (const EnableBit& enable : model.enables)
+    if (enable.mask != 0) controller_->Preset(enable.offset, enable.preset, 0xFFFFFFFF);
 }
 
 PciFunction& Chipset::Add(std::uint8_t bus, std::uint8_t device, std::uint8_t function, std::uint32_t id) {

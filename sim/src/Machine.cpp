@@ -43,6 +43,7 @@ void Machine::Boot() {
   }
   const ChipsetModel* chipset = FindChipset(options_.smbusController);
   chipset_ = std::make_unique<Chipset>(ports_, chipset ? *chipset : *FindChipset("piix4"));
+  onBoard_ = std::make_unique<OnBoardSmbus>(clock_, ports_, *chipset_, options_);
   const int boardPort = options_.board.port;
   if (boardPort >= 1 && boardPort <= ParallelPortCount()) {
     board_ = std::make_unique<EvaluationBoard>(clock_, options_.board);

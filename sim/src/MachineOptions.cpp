@@ -132,6 +132,10 @@ const std::vector<OptionRule>& Rules() {
          if (v.empty()) Bad(v, "needs a file name");
          o.board.traceFile = v;
        }},
+      {"smbus-busy", "the on-board SMBus host controller stays busy and never runs a transaction", false,
+       [](MachineOptions& o, std::string_view) { o.smbusBusy = true; }},
+      {"onboard-never-ack", "7-bit address of an on-board SMBus device that never acknowledges", true,
+       [](MachineOptions& o, std::string_view v) { o.onBoardNeverAcknowledges = BusAddress(v, v); }},
       {"addmultiport-refused", "the word port library refuses to open ports", false,
        [](MachineOptions& o, std::string_view) { o.addMultiPortRefused = true; }},
   };

@@ -41,6 +41,10 @@ TEST(WideArithmetic, SignedReinterpretation) {
   EXPECT_EQ(procedures::ToSigned32(4294967294.0), -2);
   EXPECT_EQ(procedures::ToSigned32(4294967295.0), -1);
   EXPECT_EQ(procedures::ToSigned32(2147483648.0), -2147483647 - 1);
+  // Bit by bit, a fraction counts for nothing and bits above 30 are not looked at.
+  EXPECT_EQ(procedures::ToSigned32(2147483647.5), -1);
+  EXPECT_EQ(procedures::ToSigned32(4294967296.0 + 5), -2147483643);
+  EXPECT_EQ(procedures::ToSigned32(36893488147419103232.0 + 8192), -2147475456);  // 2^65: the wide slices
   EXPECT_EQ(procedures::ToSigned32(65535), 65535);
   EXPECT_EQ(procedures::ToSigned32(2.5), 2);  // ties go to the even neighbour
   EXPECT_EQ(procedures::ToSigned32(-7), -7);

@@ -55,9 +55,18 @@ struct EngineSettings {
   std::minstd_rand Random{1};
 };
 
+// The on-board SMBus medium: the host controller found (or set by the
+// program), shared by every SMBus object of the process.
+struct OnBoardState {
+  std::int32_t DeviceID = 0;  // identification dword; 0 = none
+  std::int32_t SMBusBaseAddress = 0;
+  Boolean HostAccessDisabled = kFalse;  // set on NT 4 and NT 5: no search
+};
+
 struct Globals {
   PrinterPortState Port;
   EngineSettings Engine;
+  OnBoardState OnBoard;
 };
 
 namespace detail {

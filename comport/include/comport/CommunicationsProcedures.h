@@ -75,6 +75,8 @@ Boolean WaitAck(std::uint8_t timeout);
 
 void BitDelay();
 void FrameDelay();
+// The process-wide frame delay of SMBusProtocall and SMBus, clamped to 0 .. 1e10.
+void SetFrameDelay(float value);
 // The random back-off before a retry; counts the retry and clears BusError.
 void BackOff();
 

@@ -6,32 +6,35 @@
 
 namespace comport {
 
-// The on-board SMBus host controller. Pending: PCI configuration access, the
-// search for a supported controller and the host-controller transfers come
-// with the on-board medium; until then the members store and return values
-// and perform no I/O.
+// The on-board SMBus host controller (see HardwareSMBus). DeviceID,
+// SMBusBaseAddress and FrameDelay are process-wide; DeviceAddress is stored
+// per object and not used by the transactions, which take the 7-bit address
+// from their argument.
 class SMBus {
  public:
+  // Searches for a supported host controller unless the system is NT 4 or
+  // NT 5, where host access is disabled for the process.
+  SMBus();
+
   double ReadPCI(std::uint8_t Bus, std::uint8_t Device, std::uint8_t Fn, std::uint8_t Register);
   void WritePCI(std::uint8_t Bus, std::uint8_t Device, std::uint8_t Fn, std::uint8_t Register, std::uint8_t Value);
   std::int32_t ReadBase(double BaseAddr);
   void WriteBase(std::int32_t BaseAddr, std::int32_t Value);
-  std::int32_t DeviceID() const { return deviceId_; }
-  void DeviceID(std::int32_t value) { deviceId_ = value; }
-  std::int32_t SMBusBaseAddress() const { return baseAddress_; }
-  void SMBusBaseAddress(std::int32_t value) { baseAddress_ = value; }
+  std::int32_t DeviceID() const;
+  void DeviceID(std::int32_t value);  // stored without any check
+  std::int32_t SMBusBaseAddress() const;
+  void SMBusBaseAddress(std::int32_t value);  // stored without any check
   Boolean DevicePresent(std::uint8_t DeviceAddress);
-  float FrameDelay() const { return frameDelay_; }
-  void FrameDelay(float value) { frameDelay_ = value; }
+  // Shared with SMBusProtocall.FrameDelay and clamped the same way; the host
+  // transactions do not wait for it.
+  float FrameDelay() const;
+  void FrameDelay(float value);
   void PortWrite(std::uint8_t DeviceAddress, std::uint8_t AddressPointer, std::uint8_t Data);
   std::uint8_t PortRead(std::uint8_t DeviceAddress, std::uint8_t AddressPointer);
   std::uint8_t DeviceAddress() const { return deviceAddress_; }
   void DeviceAddress(std::uint8_t value) { deviceAddress_ = value; }
 
  private:
-  std::int32_t deviceId_ = 0;
-  std::int32_t baseAddress_ = 0;
-  float frameDelay_ = 0;
   std::uint8_t deviceAddress_ = 0;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -13,6 +14,17 @@ namespace sim {
 
 enum class SmbusControllerKind { Piix4, Ich, Ali, None };
 
+// The two register layouts of the controllers' SMBus I/O blocks.
+enum class SmbusHostLayout { Layout8086, Layout10B9, None };
+
+// One configuration bit that must be set for the host controller to answer
+// its I/O range, with the dword's power-on value (the BIOS has enabled it).
+struct EnableBit {
+  std::uint8_t offset;
+  std::uint32_t mask;
+  std::uint32_t preset;
+};
+
 // Where a chipset puts its SMBus host controller and how its configuration
 // space gives the controller's I/O base.
 struct ChipsetModel {
@@ -25,6 +37,9 @@ struct ChipsetModel {
   std::uint32_t baseValue;     // its power-on value
   std::uint32_t baseWritable;  // its writable bits
   std::uint16_t ioBase;        // the I/O base that value means
+  unsigned baseShift;          // the I/O base is (dword AND writable) >> baseShift
+  SmbusHostLayout layout;
+  std::array<EnableBit, 2> enables;  // unused entries have mask 0
 };
 
 const ChipsetModel* FindChipset(std::string_view key);

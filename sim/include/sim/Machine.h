@@ -12,6 +12,7 @@
 #include "sim/Clock.h"
 #include "sim/EvaluationBoard.h"
 #include "sim/MachineOptions.h"
+#include "sim/OnBoardSmbus.h"
 #include "sim/ParallelPort.h"
 #include "sim/Personality.h"
 #include "sim/PortArbiter.h"
@@ -46,6 +47,8 @@ class Machine : public std::enable_shared_from_this<Machine> {
   ServiceManager& Services() { return services_; }
   PortArbiter& Arbiter() { return arbiter_; }
   Chipset& GetChipset() { return *chipset_; }
+  // The SMBus segment behind the chipset's host controller.
+  OnBoardSmbus& OnBoard() { return *onBoard_; }
 
   int ParallelPortCount() const { return static_cast<int>(parallelPorts_.size()); }
   // Port numbers run from 1, in the order the enumerator reports them.
@@ -84,6 +87,7 @@ class Machine : public std::enable_shared_from_this<Machine> {
   PortSpace ports_;
   std::vector<std::unique_ptr<ParallelPort>> parallelPorts_;
   std::unique_ptr<Chipset> chipset_;
+  std::unique_ptr<OnBoardSmbus> onBoard_;  // after the chipset: its controller goes first
   std::unique_ptr<EvaluationBoard> board_;  // after the ports: it goes before them
   PortArbiter arbiter_;
   ServiceManager services_;

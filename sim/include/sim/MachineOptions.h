@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -34,6 +35,8 @@ struct MachineOptions {
   Prtenu32Presence prtenu32 = Prtenu32Presence::Present;
   bool vxdMissing = false;
   bool addMultiPortRefused = false;
+  bool smbusBusy = false;  // the on-board host controller stays busy and runs nothing
+  std::optional<std::uint8_t> onBoardNeverAcknowledges;  // 7-bit address on the on-board SMBus
 
   // Parses "key=value,key=value,flag"; throws std::invalid_argument naming
   // the first bad item. An empty text gives the defaults.

@@ -1,0 +1,171 @@
+// Single transactions through the on-board host controller, one register
+// write per word write, in the order each layout's table lists them.
+#include <array>
+#include <cmath>
+#include <span>
+
+#include "TimerSpan.h"
+#include "comport/CommonGlobals.h"
+#include "comport/HardwareSMBus.h"
+#include "comport/RuntimeError.h"
+#include "platform/Current.h"
+
+namespace comport::HardwareSMBus {
+
+namespace {
+
+using CommonGlobals::State;
+
+// Where a register write takes its value from.
+enum class Operand { Constant, Command, ReadAddress, WriteAddress, Data };
+
+struct RegisterWrite {
+  std::uint8_t offset;
+  Operand operand;
+  std::uint8_t constant = 0;
+};
+
+struct Layout {
+  std::uint8_t status;
+  std::uint8_t data;       // where a read's byte arrives
+  std::uint8_t readyBit;   // the status bit the waits watch
+  bool readyWhenSet;       // 0x8086: busy clear; 0x10B9: idle set
+  std::int32_t errorMask;  // status bits that mean the device was not reached
+  std::span<const RegisterWrite> read, write, presence;
+};
+
+// 0x8086 layout: 0 status, 2 control, 3 command, 4 address, 5 data 0, 6 data 1.
+// 0x1F clears the five status flags; 0x48 starts a byte-data transaction.
+constexpr RegisterWrite k8086Read[]{
+    {6, Operand::Constant, 0}, {5, Operand::Constant, 0},  {3, Operand::Command},
+    {4, Operand::ReadAddress}, {0, Operand::Constant, 31}, {2, Operand::Constant, 72},
+};
+constexpr RegisterWrite k8086Write[]{
+    {6, Operand::Constant, 0}, {3, Operand::Command},      {4, Operand::WriteAddress},
+    {5, Operand::Data},        {0, Operand::Constant, 31}, {2, Operand::Constant, 72},
+};
+constexpr RegisterWrite k8086Presence[]{
+    {3, Operand::Constant, 0},
+    {4, Operand::ReadAddress},
+    {0, Operand::Constant, 31},
+    {2, Operand::Constant, 72},
+};
+
+// 0x10B9 layout: 0 status, 1 protocol, 2 start, 3 address, 4 data, 7 command.
+// 0xF0 clears the upper four status flags; protocol 0x20 is byte data; any
+// write to the start register starts.
+constexpr RegisterWrite k10B9Read[]{
+    {0, Operand::Constant, 240}, {7, Operand::Command},     {3, Operand::ReadAddress},
+    {1, Operand::Constant, 32},  {2, Operand::Constant, 0},
+};
+constexpr RegisterWrite k10B9Write[]{
+    {0, Operand::Constant, 240}, {7, Operand::Command},      {3, Operand::WriteAddress},
+    {4, Operand::Data},          {1, Operand::Constant, 32}, {2, Operand::Constant, 0},
+};
+constexpr RegisterWrite k10B9Presence[]{
+    {0, Operand::Constant, 240}, {7, Operand::Constant, 0},   {3, Operand::ReadAddress},
+    {1, Operand::Constant, 32},  {2, Operand::Constant, 255},
+};
+
+constexpr Layout k8086{0, 5, 0x01, false, 0xFD, k8086Read, k8086Write, k8086Presence};
+constexpr Layout k10B9{0, 4, 0x04, true, 0xE0, k10B9Read, k10B9Write, k10B9Presence};
+
+const Layout* SelectedLayout() {
+  switch (LayoutOf(State().OnBoard.DeviceID)) {
+    case HostLayout::Layout8086:
+      return &k8086;
+    case HostLayout::Layout10B9:
+      return &k10B9;
+    case HostLayout::None:
+      break;
+  }
+  return nullptr;
+}
+
+std::int32_t Port(std::uint8_t offset) { return State().OnBoard.SMBusBaseAddress + offset; }
+
+bool Ready(const Layout& layout, std::int32_t status) {
+  return ((status & layout.readyBit) != 0) == layout.readyWhenSet;
+}
+
+// The deadline is the time of day plus one second, rounded to a whole second
+// (half to even), so the wait lasts between half a second and one and a half.
+// The span counts across midnight, where the time of day restarts and a
+// deadline past 86400 would never come.
+bool WaitReady(const Layout& layout) {
+  auto& process = platform::Current();
+  const double start = process.Timer();
+  const double length = std::nearbyint(start + 1) - start;
+  const TimerSpan span(start);
+  for (;;) {
+    if (Ready(layout, ReadBase(Port(layout.status)))) return true;
+    if (span.Elapsed() >= length) return false;
+    process.DoEvents();
+  }
+}
+
+void WriteSequence(std::span<const RegisterWrite> writes, std::uint8_t deviceAddress, std::uint8_t addressPointer,
+                   std::uint8_t data) {
+  for (const RegisterWrite& write : writes) {
+    std::int32_t value = write.constant;
+    switch (write.operand) {
+      case Operand::Constant:
+        break;
+      case Operand::Command:
+        value = addressPointer;
+        break;
+      case Operand::ReadAddress:
+        value = deviceAddress * 2 + 1;
+        break;
+      case Operand::WriteAddress:
+        value = deviceAddress * 2;
+        break;
+      case Operand::Data:
+        value = data;
+        break;
+    }
+    WriteBase(Port(write.offset), value);
+  }
+}
+
+}  // namespace
+
+bool WaitNotBusy() { return WaitReady(k8086); }
+bool WaitIdle() { return WaitReady(k10B9); }
+
+std::uint8_t PortRead(std::uint8_t deviceAddress, std::uint8_t addressPointer) {
+  const Layout* layout = SelectedLayout();
+  if (!layout) return 0;
+  WaitReady(*layout);
+  WriteSequence(layout->read, deviceAddress, addressPointer, 0);
+  WaitReady(*layout);
+  const std::int32_t word = ReadBase(Port(layout->data));
+  // The byte above the data register belongs to the word read; a value
+  // there does not fit the byte this returns.
+  if (word < 0 || word > 0xFF) throw RuntimeError::Overflow();
+  return static_cast<std::uint8_t>(word);
+}
+
+void PortWrite(std::uint8_t deviceAddress, std::uint8_t addressPointer, std::uint8_t data) {
+  const Layout* layout = SelectedLayout();
+  if (!layout) return;
+  WaitReady(*layout);
+  WriteSequence(layout->write, deviceAddress, addressPointer, data);
+}
+
+// A device counts as present only when the controller finished the
+// transaction and its status could be read without an error bit. A status
+// that cannot be read (the port library refused the port) or a controller
+// that never finished would otherwise read as "no error", which would report
+// every address present.
+Boolean DevicePresent(std::uint8_t deviceAddress) {
+  const Layout* layout = SelectedLayout();
+  if (!layout) return kFalse;
+  WaitReady(*layout);
+  WriteSequence(layout->presence, deviceAddress, 0, 0);
+  const bool finished = WaitReady(*layout);
+  const auto status = TryReadBase(Port(layout->status));
+  return ToBoolean(finished && status && (*status & layout->errorMask) == 0);
+}
+
+}  // namespace comport::HardwareSMBus

@@ -1,0 +1,211 @@
+// Transactions through the on-board host controller: register order, the
+// waits, presence, and whole reads and writes of the chip on the PC's SMBus.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "OnBoardPc.h"
+#include "comport/HardwareSMBus.h"
+#include "comport/RuntimeError.h"
+#include "comport/SMBus.h"
+#include "comport/SMBusProtocall.h"
+
+namespace comport {
+namespace {
+
+using sim::PortAccess;
+using testing::OnBoardPc;
+using Writes = std::vector<std::pair<int, std::uint32_t>>;
+
+// The waits pump messages; on a driven clock each pump moves time on. A wait
+// that never ends fails the test instead of hanging it.
+// The pump stays with the process, which keeps its machine (and clock) alive.
+void GuardWaits(OnBoardPc& pc, double seconds = 10) {
+  const sim::Clock* clock = &pc.Machine().GetClock();
+  const auto limit = clock->Now() + static_cast<std::uint64_t>(seconds * 1e9);
+  platform::Current().SetMessagePump([clock, limit] {
+    if (clock->Now() > limit) throw std::runtime_error("the wait did not end");
+  });
+}
+
+// The last access to the controller's range.
+PortAccess LastAccess(OnBoardPc& pc, int base) {
+  for (auto it = pc.Accesses().rbegin(); it != pc.Accesses().rend(); ++it)
+    if (it->port >= base && it->port < base + 16) return *it;
+  throw std::logic_error("no access");
+}
+
+TEST(HostTransactions, Layout8086RegisterOrder) {
+  OnBoardPc pc("clock=manual");
+  SMBus smbus;
+  GuardWaits(pc);
+  pc.Accesses().clear();
+  smbus.PortRead(0x4C, 0xFE);
+  EXPECT_EQ(pc.Writes(0x5000), (Writes{{6, 0}, {5, 0}, {3, 0xFE}, {4, 0x99}, {0, 0x1F}, {2, 0x48}}));
+  EXPECT_EQ(LastAccess(pc, 0x5000).port, 0x5005);
+  EXPECT_EQ(LastAccess(pc, 0x5000).width, 16);
+
+  pc.Accesses().clear();
+  smbus.PortWrite(0x4C, 0x09, 0x04);
+  EXPECT_EQ(pc.Writes(0x5000), (Writes{{6, 0}, {3, 0x09}, {4, 0x98}, {5, 0x04}, {0, 0x1F}, {2, 0x48}}));
+  EXPECT_EQ(LastAccess(pc, 0x5000).direction, PortAccess::Direction::Out);  // no wait after the start
+
+  pc.Accesses().clear();
+  smbus.DevicePresent(0x4C);
+  EXPECT_EQ(pc.Writes(0x5000), (Writes{{3, 0}, {4, 0x99}, {0, 0x1F}, {2, 0x48}}));
+}
+
+TEST(HostTransactions, Layout10B9RegisterOrder) {
+  OnBoardPc pc("clock=manual,smbus=ali");
+  SMBus smbus;
+  GuardWaits(pc);
+  pc.Accesses().clear();
+  smbus.PortRead(0x4C, 0xFE);
+  EXPECT_EQ(pc.Writes(0xE800), (Writes{{0, 0xF0}, {7, 0xFE}, {3, 0x99}, {1, 0x20}, {2, 0}}));
+  EXPECT_EQ(LastAccess(pc, 0xE800).port, 0xE804);
+
+  pc.Accesses().clear();
+  smbus.PortWrite(0x4C, 0x09, 0x04);
+  EXPECT_EQ(pc.Writes(0xE800), (Writes{{0, 0xF0}, {7, 0x09}, {3, 0x98}, {4, 0x04}, {1, 0x20}, {2, 0}}));
+  EXPECT_EQ(LastAccess(pc, 0xE800).direction, PortAccess::Direction::Out);
+
+  pc.Accesses().clear();
+  smbus.DevicePresent(0x4C);
+  EXPECT_EQ(pc.Writes(0xE800), (Writes{{0, 0xF0}, {7, 0}, {3, 0x99}, {1, 0x20}, {2, 0xFF}}));
+}
+
+TEST(HostTransactions, ChipOnTheOnBoardSmbusReadsItsIdentityAndKeepsALimit) {
+  for (const char* chipset : {"smbus=piix4", "smbus=ich", "smbus=ali"}) {
+    SCOPED_TRACE(chipset);
+    OnBoardPc pc(std::string("clock=manual,") + chipset);
+    SMBus smbus;
+    GuardWaits(pc);
+    EXPECT_EQ(smbus.PortRead(0x4E, 0xFE), 0x41);
+    smbus.PortWrite(0x4E, 0x0B, 0x3C);  // local high limit
+    EXPECT_EQ(smbus.PortRead(0x4E, 0x05), 0x3C);
+    EXPECT_EQ(pc.Machine().OnBoard().Chip().ReadRegister(0x05), 0x3C);
+    // The memory modules answer too; the printer-port board's chip is not on this bus.
+    EXPECT_EQ(smbus.PortRead(0x51, 2), 0x04);
+    EXPECT_EQ(smbus.DevicePresent(0x4E), kTrue);
+    EXPECT_EQ(smbus.DevicePresent(0x4C), kFalse);
+    // An absent device leaves the data register as it was: cleared by the
+    // transaction in the 0x8086 layout, the last byte read in the 0x10B9 one.
+    EXPECT_EQ(smbus.PortRead(0x4E, 0xFE), 0x41);
+    EXPECT_EQ(smbus.PortRead(0x4C, 0xFE), chipset == std::string("smbus=ali") ? 0x41 : 0x00);
+  }
+}
+
+TEST(HostTransactions, WithoutAControllerNothingIsTouched) {
+  OnBoardPc pc("smbus=none");
+  SMBus smbus;
+  pc.Accesses().clear();
+  EXPECT_EQ(smbus.PortRead(0x4E, 0xFE), 0);
+  smbus.PortWrite(0x4E, 0x0B, 0x3C);
+  EXPECT_EQ(smbus.DevicePresent(0x4E), kFalse);
+  EXPECT_TRUE(pc.Accesses().empty());
+}
+
+TEST(HostTransactions, ControllerThatStaysBusyCostsAboutASecondPerWaitAndTheTransactionGoesOn) {
+  for (const char* chipset : {"smbus=piix4", "smbus=ali"}) {
+    SCOPED_TRACE(chipset);
+    OnBoardPc pc(std::string("clock=manual,smbus-busy,") + chipset);
+    SMBus smbus;
+    GuardWaits(pc);
+    const int base = smbus.SMBusBaseAddress();
+    // Time of day 1000.25: the first deadline is 1001, the second 1002.
+    pc.Machine().GetClock().SetStartTimeOfDay(1000.25 - pc.Seconds());
+    const double start = pc.Seconds();
+    EXPECT_EQ(smbus.PortRead(0x4E, 0xFE), 0);
+    EXPECT_NEAR(pc.Seconds() - start, 1.75, 0.01);
+    EXPECT_EQ(pc.Writes(base).size(), chipset == std::string("smbus=ali") ? 5u : 6u);  // all of them, in between
+    // A hung controller does not make a device present.
+    EXPECT_EQ(smbus.DevicePresent(0x4E), kFalse);
+  }
+}
+
+TEST(HostTransactions, WaitDeadlineRoundsHalfToEvenAndEndsAcrossMidnight) {
+  const struct {
+    double timeOfDay;
+    double seconds;
+  } cases[] = {{1000.5, 1.5}, {1001.5, 0.5}, {86399.7, 1.3}, {86399.4, 0.6}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.timeOfDay);
+    OnBoardPc pc("clock=manual,smbus-busy");
+    SMBus smbus;
+    GuardWaits(pc);
+    pc.Machine().GetClock().SetStartTimeOfDay(c.timeOfDay - pc.Seconds());
+    const double start = pc.Seconds();
+    EXPECT_FALSE(HardwareSMBus::WaitNotBusy());
+    EXPECT_NEAR(pc.Seconds() - start, c.seconds, 0.001);
+  }
+}
+
+TEST(HostTransactions, WaitEndsAsSoonAsTheControllerIsReady) {
+  OnBoardPc pc("clock=manual");
+  SMBus smbus;
+  GuardWaits(pc);
+  const double start = pc.Seconds();
+  EXPECT_TRUE(HardwareSMBus::WaitNotBusy());
+  EXPECT_LT(pc.Seconds() - start, 1e-3);
+  smbus.DeviceID(0x710110B9);
+  EXPECT_FALSE(HardwareSMBus::WaitIdle());  // status bit 2 never shows on this controller
+  EXPECT_NEAR(pc.Seconds() - start, 1.0, 0.5);
+}
+
+// A controller whose data word does not fit a byte.
+class WideDataController : public sim::PortDevice {
+ public:
+  explicit WideDataController(std::uint16_t data) : data_(data) {}
+  std::uint8_t Read8(std::uint16_t port) override {
+    const int offset = port & 0xF;
+    if (offset == 5) return static_cast<std::uint8_t>(data_);
+    if (offset == 6) return static_cast<std::uint8_t>(data_ >> 8);
+    return 0;  // status: idle, no error
+  }
+  void Write8(std::uint16_t, std::uint8_t) override {}
+
+ private:
+  std::uint16_t data_;
+};
+
+TEST(HostTransactions, DataWordThatDoesNotFitAByteIsAnOverflow) {
+  for (std::uint16_t word : {std::uint16_t{0x0141}, std::uint16_t{0xFF41}}) {
+    OnBoardPc pc("smbus=none");
+    WideDataController controller(word);
+    pc.Machine().Ports().Map(0x6000, 16, controller);
+    SMBus smbus;
+    smbus.DeviceID(0x24438086);
+    smbus.SMBusBaseAddress(0x6000);
+    try {
+      smbus.PortRead(0x4E, 0xFE);
+      ADD_FAILURE() << "no overflow for " << word;
+    } catch (const RuntimeError& error) {
+      EXPECT_EQ(error.Number(), RuntimeError::kOverflow);
+    }
+  }
+}
+
+TEST(HostTransactions, RefusedPortsMakeNoDevicePresent) {
+  OnBoardPc pc("clock=manual,addmultiport-refused");
+  SMBus smbus;
+  GuardWaits(pc);
+  ASSERT_EQ(smbus.SMBusBaseAddress(), 0x5000);
+  EXPECT_EQ(smbus.DevicePresent(0x4E), kFalse);
+  EXPECT_EQ(smbus.PortRead(0x4E, 0xFE), 0);
+  EXPECT_TRUE(pc.Writes(0x5000).empty());
+}
+
+TEST(HostTransactions, FrameDelayIsClampedAndSharedWithThePrinterPortEngine) {
+  OnBoardPc pc;
+  SMBus smbus;
+  smbus.FrameDelay(-5);
+  EXPECT_EQ(smbus.FrameDelay(), 0);
+  smbus.FrameDelay(1e12f);
+  EXPECT_EQ(smbus.FrameDelay(), 1e10f);
+  smbus.FrameDelay(0.25f);
+  SMBusProtocall protocall;
+  EXPECT_EQ(protocall.FrameDelay(), 0.25f);
+}
+
+}  // namespace
+}  // namespace comport

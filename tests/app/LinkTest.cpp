@@ -205,7 +205,8 @@ TEST_P(LinkOtherMedium, EveryValueButOneGoesToTheOnBoardSMBus) {
 
   EXPECT_EQ(lpt1.count, 0);
   EXPECT_EQ(Chip().ReadRegister(registers::kRemoteHighLimit), limitBefore);
-  EXPECT_EQ(ReadValue, ComPort().SMBus()->PortRead(kOnBoardChip, registers::kManufacturerId));
+  EXPECT_EQ(ReadValue, 0x41);
+  EXPECT_EQ(machine_->OnBoard().Chip().ReadRegister(registers::kRemoteHighLimit), 0x21);
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, LinkOtherMedium, ::testing::Values(0, 2, -1));
@@ -250,6 +251,9 @@ TEST_F(Link, StateAWizardLeavesForTheOnBoardSMBus) {
   EXPECT_EQ(ComPort().SMBus()->DeviceAddress(), kOnBoardChip);
   EXPECT_EQ(UsePrinterPort, 0);
   EXPECT_EQ(CurrentDeviceAddress, kOnBoardChip);
+  Write(registers::ToWriteCode(registers::kLocalLowLimit), 0x0A);
+  Read(registers::kLocalLowLimit);
+  EXPECT_EQ(ReadValue, 0x0A);
 }
 
 TEST_F(Link, EveryRunOfTheProgramStartsAfresh) {

@@ -29,6 +29,8 @@ void AddMachineOptions(CLI::App& app, MachineChoice& choice) {
                  "virtual PC option KEY=VALUE or FLAG; repeat it or separate items with commas. Default from "
                  "QTS_SIM.")
       ->delimiter(',')
+      // One argument per --sim, so that it never swallows a command's positionals.
+      ->allow_extra_args(false)
       ->type_name("KEY[=VALUE]");
   app.footer("Virtual PC options (--sim):\n" + simHelp);
 }

@@ -28,6 +28,17 @@ TEST(MachineCommandLine, SimOptionsMayRepeatOrShareOneArgument) {
   EXPECT_EQ(info.dwBuildNumber, 2600u);
 }
 
+TEST(MachineCommandLine, SimTakesOneArgumentAndLeavesPositionalsAlone) {
+  CLI::App app("test");
+  qtscli::MachineChoice choice;
+  qtscli::AddMachineOptions(app, choice);
+  std::string positional;
+  app.add_option("POSITIONAL", positional);
+  app.parse(std::vector<std::string>{"0x4C", "clock=manual", "--sim"});  // reversed: --sim clock=manual 0x4C
+  EXPECT_EQ(choice.simOptions, std::vector<std::string>{"clock=manual"});
+  EXPECT_EQ(positional, "0x4C");
+}
+
 TEST(MachineCommandLine, UnknownMachineIsRefusedByTheParser) {
   EXPECT_THROW(Parse({"--machine", "vax"}), CLI::ValidationError);
 }

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "comport/Boolean.h"
+
+namespace comport {
+class KORComPort;
+}
+
+// The search for QTS5460 boards on the printer ports and the on-board SMBus,
+// shared by the program's start-up wizard and qtsctl. All bus traffic goes
+// through the caller's component object.
+namespace devicesearch {
+
+// The chip's possible addresses in 8-bit form (7-bit address shifted left).
+// The tenth slot stays empty and is never probed.
+inline constexpr std::array<std::uint8_t, 10> kCandidateAddresses{0x30, 0x32, 0x34, 0x52, 0x54,
+                                                                 0x56, 0x98, 0x9A, 0x9C, 0x00};
+// The manufacturer identification register and the value that tells the chip.
+inline constexpr std::uint8_t kIdRegister = 0xFE;
+inline constexpr std::uint8_t kChipId = 0x41;
+
+// The progress bar's share of each checked medium.
+inline constexpr int kProgressPerMedium = 33;
+// Advances: once per printer port, once per candidate slot on the other media.
+inline constexpr int kPrinterPortStep = kProgressPerMedium / 4;
+inline constexpr int kSlotStep = kProgressPerMedium / 9;
+
+struct Media {
+  bool printerPort = true;
+  bool onBoard = true;
+  bool usb = false;  // searched for the progress it shows; nothing is ever found there
+};
+
+struct PrinterPortFind {
+  std::uint8_t address;      // 8-bit form
+  std::uint8_t portIndex;    // from 0, as PrinterPort.PortAddressIndex takes it
+  comport::Boolean inverted; // DataInverted as read back when the chip answered
+  std::int16_t portAddress;  // the port's base address
+};
+
+// Finds in the order of discovery: every printer port, first with direct then
+// with inverted data lines, then the on-board SMBus.
+struct Finds {
+  std::vector<PrinterPortFind> printerPort;
+  std::vector<std::uint8_t> onBoard;  // 7-bit addresses
+  bool Empty() const { return printerPort.empty() && onBoard.empty(); }
+};
+
+int ProgressMaximum(const Media& media);
+
+// Runs the passes of the checked media in the order printer port, on-board,
+// USB, and calls `advance` with each progress step as it is taken. Leaves the
+// printer port selected at the last port probed with inverted data lines.
+Finds SearchDevices(comport::KORComPort& comPort, const Media& media,
+                    const std::function<void(int step)>& advance = {});
+
+}  // namespace devicesearch

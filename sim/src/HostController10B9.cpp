@@ -7,21 +7,6 @@ namespace {
 constexpr std::uint8_t kClearable = HostController10B9::kCompleted | HostController10B9::kDeviceError |
                                     HostController10B9::kCollision | HostController10B9::kTerminated;
 
-HostProtocol Protocol(std::uint8_t protocol) {
-  switch ((protocol >> 4) & 0x7) {
-    case 0:
-      return HostProtocol::Quick;
-    case 1:
-      return HostProtocol::Byte;
-    case 2:
-      return HostProtocol::ByteData;
-    case 3:
-      return HostProtocol::WordData;
-    default:
-      return HostProtocol::Unsupported;
-  }
-}
-
 }  // namespace
 
 std::uint8_t HostController10B9::ReadRegister(std::uint8_t offset) {
@@ -52,7 +37,7 @@ void HostController10B9::WriteRegister(std::uint8_t offset, std::uint8_t value) 
       protocol_ = value;
       break;
     case kStart:
-      Begin({Protocol(protocol_), address_, command_, dataA_, dataB_});
+      Begin({ProtocolFromCode(protocol_ >> 4), address_, command_, dataA_, dataB_});
       break;
     case kAddress:
       address_ = value;

@@ -7,21 +7,6 @@ namespace {
 constexpr std::uint8_t kClearable = HostController8086::kCompleted | HostController8086::kDeviceError |
                                     HostController8086::kCollision | HostController8086::kFailed;
 
-HostProtocol Protocol(std::uint8_t control) {
-  switch ((control >> 2) & 0x7) {
-    case 0:
-      return HostProtocol::Quick;
-    case 1:
-      return HostProtocol::Byte;
-    case 2:
-      return HostProtocol::ByteData;
-    case 3:
-      return HostProtocol::WordData;
-    default:
-      return HostProtocol::Unsupported;
-  }
-}
-
 }  // namespace
 
 std::uint8_t HostController8086::ReadRegister(std::uint8_t offset) {
@@ -50,7 +35,7 @@ void HostController8086::WriteRegister(std::uint8_t offset, std::uint8_t value) 
       break;
     case kControl:
       control_ = value;
-      if (value & kStart) Begin({Protocol(value), address_, command_, data0_, data1_});
+      if (value & kStart) Begin({ProtocolFromCode(value >> 2), address_, command_, data0_, data1_});
       break;
     case kCommand:
       command_ = value;

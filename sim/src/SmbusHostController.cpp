@@ -6,6 +6,21 @@
 
 namespace sim {
 
+HostProtocol ProtocolFromCode(std::uint8_t code) {
+  switch (code & 0x7) {
+    case 0:
+      return HostProtocol::Quick;
+    case 1:
+      return HostProtocol::Byte;
+    case 2:
+      return HostProtocol::ByteData;
+    case 3:
+      return HostProtocol::WordData;
+    default:
+      return HostProtocol::Unsupported;
+  }
+}
+
 namespace {
 
 constexpr std::uint64_t kBitNanoseconds = 10'000;  // 100 kHz

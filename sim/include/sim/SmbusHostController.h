@@ -14,6 +14,10 @@ class SmbusBus;
 // The SMBus protocols a host controller runs as one transaction.
 enum class HostProtocol { Quick, Byte, ByteData, WordData, Unsupported };
 
+// Both register layouts number the protocols alike (0 quick, 1 byte, 2 byte
+// data, 3 word data); they differ only in where the code sits.
+HostProtocol ProtocolFromCode(std::uint8_t code);
+
 struct HostTransfer {
   HostProtocol protocol;
   std::uint8_t addressByte;  // 7-bit address shifted left, bit 0 set for a read

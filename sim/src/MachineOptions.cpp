@@ -1,5 +1,6 @@
 #include "sim/MachineOptions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <functional>
 
@@ -175,9 +176,13 @@ MachineOptions MachineOptions::Parse(std::string_view text) {
 }
 
 std::vector<std::string> MachineOptions::Help() {
+  constexpr std::size_t kColumn = 26;  // where the meanings line up
   std::vector<std::string> lines;
-  for (const auto& rule : Rules())
-    lines.push_back(std::string(rule.key) + (rule.takesValue ? "=VALUE" : "") + "  " + std::string(rule.help));
+  for (const auto& rule : Rules()) {
+    std::string line = "  " + std::string(rule.key) + (rule.takesValue ? "=VALUE" : "");
+    line.resize(std::max(line.size() + 2, kColumn), ' ');
+    lines.push_back(line + std::string(rule.help));
+  }
   return lines;
 }
 

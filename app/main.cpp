@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <iostream>
 
+#include "Handler.h"
 #include "Startup.h"
 #include "WindowPlacement.h"
 #include "controls/TickTimer.h"
@@ -14,7 +15,7 @@ int main(int argc, char* argv[]) {
   if (auto exitCode = app::StartMachineFromCommandLine(arguments, std::cout, std::cerr)) return *exitCode;
 
   int qtArgc = 1;
-  QApplication application(qtArgc, argv);
+  app::Application application(qtArgc, argv);
   QApplication::setApplicationName(QStringLiteral("QtsEval"));
   QApplication::setApplicationVersion(app::VersionResourceText());
   // The communications component's waits hand control to the window here.

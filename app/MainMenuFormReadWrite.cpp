@@ -201,6 +201,7 @@ QWidget* MainMenuForm::BuildReadWriteTab() {
                          "CommandButton1");
   CommandButton1->setEnabled(false);
   Label1 = ValueLabel("Label1", "Temperature Found", mode->Body());
+  Label1->setMinimumWidth(64);
   Additional_functions::ShowValue(*Label1, QString());
   SSRibbon5 = Named(new controls::RibbonButton(mode->Body()), "SSRibbon5");
   SSRibbon5->setAccessibleName(QStringLiteral("Continuous Reading"));
@@ -210,7 +211,7 @@ QWidget* MainMenuForm::BuildReadWriteTab() {
   modeGrid->addWidget(SSPanel2, 0, 1, 1, 2);
   modeGrid->addWidget(CommandButton1, 1, 1, 1, 2);
   modeGrid->addWidget(new QLabel(QStringLiteral("Temperature Found:"), mode->Body()), 2, 1);
-  modeGrid->addWidget(Label1, 2, 2);
+  modeGrid->addWidget(Label1, 2, 2, Qt::AlignLeft);
   modeGrid->addWidget(SSRibbon5, 3, 0);
   modeGrid->addWidget(SSPanel7, 3, 1, 1, 2);
 

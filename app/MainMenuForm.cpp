@@ -53,7 +53,8 @@ void MainMenuForm::StopMonitorTimers() {
 
 void MainMenuForm::MainTab_Click(int) {
   app::RunHandler(this, [this] {
-    // The hourglass goes before a failure is shown.
+    // The hourglass covers the set-up's register reads and is gone before a
+    // failure of the set-up is shown.
     const controls::WaitCursor hourglass;
     StopMonitorTimers();
     if (MainTab->currentIndex() == kReadWriteTab) Additional_functions::InitRegisterPanel(*this);

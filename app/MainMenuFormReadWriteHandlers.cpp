@@ -55,6 +55,22 @@ class WriteEnding {
   PanelVariables& panel_;
 };
 
+// A box's value written to the selected register (at its write code), then
+// the panel redrawn with the digits showing what was written.
+void WriteBoxValue(MainMenuForm& form, std::int32_t value) {
+  PanelVariables& panel = form.Panel;
+  const WriteEnding ending(panel);
+  panel.ShowWrittenBits = 1;
+  // A value beyond 16 bits fails here, before anything is sent; one that
+  // does not fit a byte fails in the write, before anything is sent either.
+  const std::int16_t written = numbers::ToInteger(value);
+  ToWriteAddress(panel);
+  Write(panel.CurrentRegister, value);
+  panel.LastWrittenValue = written;
+  ToReadAddress(panel);
+  RefreshRegisterPanel(form);
+}
+
 }  // namespace
 
 void MainMenuForm::ConnectReadWriteTab() {
@@ -125,17 +141,8 @@ void MainMenuForm::bit_Click(int k) {
 
 void MainMenuForm::Command4_Click() {
   app::RunHandler(this, [this] {
-    const WriteEnding ending(Panel);
-    Panel.ShowWrittenBits = 1;
     const std::int32_t value = HexBoxValue(*Text6);
-    // A value beyond 16 bits fails here, before anything is sent; one that
-    // does not fit a byte fails in the write, before anything is sent either.
-    const std::int16_t written = numbers::ToInteger(value);
-    ToWriteAddress(Panel);
-    Write(Panel.CurrentRegister, value);
-    Panel.LastWrittenValue = written;
-    ToReadAddress(Panel);
-    RefreshRegisterPanel(*this);
+    WriteBoxValue(*this, value);
     Text7->setText(QString::number(value));
     ColourUpdateButton(*Command4, false);
     ColourUpdateButton(*Command5, false);
@@ -154,15 +161,8 @@ void MainMenuForm::Command5_Click() {
       QMessageBox::warning(this, QStringLiteral("Error"), what + QStringLiteral(" Nothing was written."));
       return;
     }
-    const WriteEnding ending(Panel);
-    Panel.ShowWrittenBits = 1;
     const std::int32_t value = numbers::ToLong(number.value);
-    const std::int16_t written = numbers::ToInteger(value);
-    ToWriteAddress(Panel);
-    Write(Panel.CurrentRegister, value);
-    Panel.LastWrittenValue = written;
-    ToReadAddress(Panel);
-    RefreshRegisterPanel(*this);
+    WriteBoxValue(*this, value);
     Text6->setText(QString::fromStdString(numbers::Hex(value)));
     ColourUpdateButton(*Command4, false);
     ColourUpdateButton(*Command5, false);

@@ -67,7 +67,8 @@ void RefreshRegisterPanel(MainMenuForm& form) {
   if (const auto name = registers::RegisterName(panel.CurrentRegister)) ShowValue(*form.Label6, Latin1(*name));
 
   const int shown = panel.ShowWrittenBits != 0 ? panel.LastWrittenValue : panel.LastReadValue;
-  for (int k = 7; k >= 0; --k) BitDigit(form, k)->setText((shown >> k & 1) != 0 ? QStringLiteral("1") : QStringLiteral("0"));
+  for (int k = 7; k >= 0; --k)
+    BitDigit(form, k)->setText((shown >> k & 1) != 0 ? QStringLiteral("1") : QStringLiteral("0"));
   if (const auto set = registers::BitNameSetFor(panel.CurrentRegister)) {
     const auto& names = registers::BitNames(*set);
     for (int k = 0; k < 8; ++k) form.bitname.at(k)->setText(Latin1(names[static_cast<std::size_t>(k)]));

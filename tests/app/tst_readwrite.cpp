@@ -181,7 +181,8 @@ void ReadWriteTest::bitDigits() {
   run.Select(code);
   // The chip may change behind the panel's back; the digits keep what was shown.
   const QString shown = run.Digits();
-  if (code >= 0x05 && code <= 0x08) run.Chip().WriteRegister(static_cast<std::uint8_t>(code + 6), static_cast<std::uint8_t>(before));
+  if (code >= 0x05 && code <= 0x08)
+    run.Chip().WriteRegister(static_cast<std::uint8_t>(code + 6), static_cast<std::uint8_t>(before));
   controls::ClickLabel* digit = Additional_functions::BitDigit(*run.form, bit);
   run.accesses = 0;
   if (gesture == "click") {

@@ -6,7 +6,9 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "Handler.h"
 #include "WindowPlacement.h"
+#include "controls/WaitCursor.h"
 #include "frmAbout.h"
 #include "link/LinkNewComPort.h"
 
@@ -34,6 +36,7 @@ MainMenuForm::MainMenuForm(QWidget* parent)
   });
   connect(Command7, &QPushButton::clicked, this, &MainMenuForm::Command7_Click);
   connect(Quit, &QPushButton::clicked, this, &MainMenuForm::Quit_Click);
+  ConnectReadWriteTab();
   Form_Load();
 }
 
@@ -49,9 +52,13 @@ void MainMenuForm::StopMonitorTimers() {
 }
 
 void MainMenuForm::MainTab_Click(int) {
-  setCursor(Qt::WaitCursor);
-  StopMonitorTimers();
-  unsetCursor();
+  app::RunHandler(this, [this] {
+    // The hourglass covers the set-up's register reads and is gone before a
+    // failure of the set-up is shown.
+    const controls::WaitCursor hourglass;
+    StopMonitorTimers();
+    if (MainTab->currentIndex() == kReadWriteTab) Additional_functions::InitRegisterPanel(*this);
+  });
 }
 
 void MainMenuForm::Command7_Click() {

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <map>
 
+#include "RegisterPanel.h"
 #include "controls/CheckBox.h"
 #include "controls/ClickLabel.h"
 #include "controls/LimitGauge.h"
@@ -105,6 +106,8 @@ class MainMenuForm : public QWidget {
   controls::RibbonButton* SSRibbon5;
   controls::Panel3D* SSPanel7;
   controls::TickTimer* Timer3;
+  // The register panel's variables.
+  Additional_functions::PanelVariables Panel;
 
   // "Control Center" tab: graph.
   controls::Panel3D* SSPanel6;
@@ -145,6 +148,19 @@ class MainMenuForm : public QWidget {
   void MainTab_Click(int PreviousTab);
   void Command7_Click();
   void Quit_Click();
+
+  // "Read/Write" tab handlers (and Command2 of the alert frame).
+  void ConnectReadWriteTab();
+  void RegisterRibbon_Click(int code);
+  void bit_Click(int k);
+  void Command4_Click();
+  void Command5_Click();
+  void Command3_Click();
+  void SSRibbon3_Click();
+  void CommandButton1_Click();
+  void SSRibbon5_Click();
+  void Timer3_Timer();
+  void Command2_Click();
 
   QPointer<frmAbout> about_;
   int currentTab_ = kMainTab;

@@ -9,28 +9,34 @@
 
 #include "DesignName.h"
 #include "MainMenuForm.h"
+#include "RegisterPanel.h"
 #include "registers/RegisterMap.h"
 
 using app::Named;
+using Additional_functions::ColourUpdateButton;
 
 namespace {
 
-constexpr char kGreen[] = "background-color: #00FF00;";
 constexpr char kUpdateTip[] = "Update with the written value in the Textbox";
 
-QLabel* ValueLabel(const char* name, QWidget* parent) {
+// A label that shows a value; assistive technology reads `what` as its name
+// and the value as its description.
+QLabel* ValueLabel(const char* name, const char* what, QWidget* parent) {
   auto* label = Named(new QLabel(QStringLiteral("0"), parent), name);
+  label->setAccessibleName(QString::fromLatin1(what));
+  label->setAccessibleDescription(label->text());
   label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   label->setMinimumWidth(44);
   label->setAlignment(Qt::AlignCenter);
   return label;
 }
 
-QPushButton* UpdateButton(const char* name, QWidget* parent) {
+QPushButton* UpdateButton(const char* name, const char* what, QWidget* parent) {
   auto* button = Named(new QPushButton(parent), name);
   button->setFixedSize(22, 22);
-  button->setStyleSheet(QString::fromLatin1(kGreen));
+  ColourUpdateButton(*button, false);
   button->setToolTip(QString::fromLatin1(kUpdateTip));
+  button->setAccessibleName(QString::fromLatin1(what));
   return button;
 }
 
@@ -76,6 +82,7 @@ QWidget* MainMenuForm::BuildReadWriteTab() {
   for (const RibbonRow& row : rows) {
     row.ribbon = Named(new controls::RibbonButton(selection->Body()), row.name);
     RegisterRibbons->addButton(row.ribbon, row.code);
+    row.ribbon->setAccessibleName(QString::fromLatin1(row.caption));
     auto* caption = new controls::Panel3D(QString::fromLatin1(row.caption), selection->Body());
     caption->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     caption->setLineWidth(1);
@@ -91,14 +98,16 @@ QWidget* MainMenuForm::BuildReadWriteTab() {
   auto* current = new controls::Panel3D(QStringLiteral("Current Register"), page);
   auto* currentGrid = new QGridLayout(current->Body());
   Label6 = Named(new QLabel(QStringLiteral("Configuration"), current->Body()), "Label6");
+  Label6->setAccessibleName(QStringLiteral("Current Register Type"));
+  Label6->setAccessibleDescription(Label6->text());
   QFont bold = Label6->font();
   bold.setBold(true);
   Label6->setFont(bold);
-  Label9 = ValueLabel("Label9", current->Body());
-  Label12 = ValueLabel("Label12", current->Body());
-  Label20 = ValueLabel("Label20", current->Body());
-  Label16 = ValueLabel("Label16", current->Body());
-  Label2 = ValueLabel("Label2", current->Body());
+  Label9 = ValueLabel("Label9", "Current Register Address (Hex)", current->Body());
+  Label12 = ValueLabel("Label12", "Previous value written (Hex)", current->Body());
+  Label20 = ValueLabel("Label20", "Previous value written (Dec)", current->Body());
+  Label16 = ValueLabel("Label16", "Value read (Hex)", current->Body());
+  Label2 = ValueLabel("Label2", "Value read (Dec)", current->Body());
   auto text = [&](const char* caption) { return new QLabel(QString::fromLatin1(caption), current->Body()); };
   currentGrid->addWidget(text("Current Register Type:"), 0, 0);
   currentGrid->addWidget(Label6, 0, 1, 1, 4);
@@ -140,6 +149,7 @@ QWidget* MainMenuForm::BuildReadWriteTab() {
     bitGrid->addWidget(name, 0, 7 - k);
     bitGrid->addWidget(digit, 1, 7 - k);
   }
+  Additional_functions::NameBitDigits(*this);
   bitname[8] = new QLabel(QStringLiteral("(Click Digits)"), bits->Body());
   bitGrid->addWidget(bitname[8], 2, 0, 1, 8, Qt::AlignHCenter);
 
@@ -153,11 +163,13 @@ QWidget* MainMenuForm::BuildReadWriteTab() {
     const char* buttonName;
     int caption;
     const char* captionText;
+    const char* boxWhat;
+    const char* buttonWhat;
   };
   const WriteRow writeRows[] = {
-      {Text6, "Text6", Command4, "Command4", 16, "Hex"},
-      {Text7, "Text7", Command5, "Command5", 17, "Dec"},
-      {Text2, "Text2", Command3, "Command3", 9, "Ptr"},
+      {Text6, "Text6", Command4, "Command4", 16, "Hex", "Hex value", "Write hex value"},
+      {Text7, "Text7", Command5, "Command5", 17, "Dec", "Decimal value", "Write decimal value"},
+      {Text2, "Text2", Command3, "Command3", 9, "Ptr", "Register pointer (Hex)", "Select register at pointer"},
   };
   int writeRow = 0;
   for (const WriteRow& row : writeRows) {
@@ -165,7 +177,9 @@ QWidget* MainMenuForm::BuildReadWriteTab() {
     row.box = Named(new controls::TextBox(QStringLiteral("00"), write->Body()), row.boxName);
     row.box->SetKeyFilter(controls::HexKeyFilter);
     row.box->setMaximumWidth(70);
-    row.button = UpdateButton(row.buttonName, write->Body());
+    row.box->setAccessibleName(QString::fromLatin1(row.boxWhat));
+    bitname[row.caption]->setBuddy(row.box);
+    row.button = UpdateButton(row.buttonName, row.buttonWhat, write->Body());
     writeGrid->addWidget(bitname[row.caption], writeRow, 0);
     writeGrid->addWidget(row.box, writeRow, 1);
     writeGrid->addWidget(row.button, writeRow, 2);
@@ -181,20 +195,23 @@ QWidget* MainMenuForm::BuildReadWriteTab() {
   auto* mode = new controls::Panel3D(QStringLiteral("Chip Mode"), page);
   auto* modeGrid = new QGridLayout(mode->Body());
   SSRibbon3 = Named(new controls::RibbonButton(mode->Body()), "SSRibbon3");
+  SSRibbon3->setAccessibleName(QStringLiteral("Standby Mode"));
   SSPanel2 = Named(new controls::Panel3D(QStringLiteral("Standby Mode is Off"), mode->Body()), "SSPanel2");
   CommandButton1 = Named(new QPushButton(QStringLiteral("Make One-Shot Measurement"), mode->Body()),
                          "CommandButton1");
   CommandButton1->setEnabled(false);
-  Label1 = ValueLabel("Label1", mode->Body());
-  Label1->clear();
+  Label1 = ValueLabel("Label1", "Temperature Found", mode->Body());
+  Label1->setMinimumWidth(64);
+  Additional_functions::ShowValue(*Label1, QString());
   SSRibbon5 = Named(new controls::RibbonButton(mode->Body()), "SSRibbon5");
+  SSRibbon5->setAccessibleName(QStringLiteral("Continuous Reading"));
   SSPanel7 = Named(new controls::Panel3D(QStringLiteral("Continuous Reading is Off"), mode->Body()),
                    "SSPanel7");
   modeGrid->addWidget(SSRibbon3, 0, 0);
   modeGrid->addWidget(SSPanel2, 0, 1, 1, 2);
   modeGrid->addWidget(CommandButton1, 1, 1, 1, 2);
   modeGrid->addWidget(new QLabel(QStringLiteral("Temperature Found:"), mode->Body()), 2, 1);
-  modeGrid->addWidget(Label1, 2, 2);
+  modeGrid->addWidget(Label1, 2, 2, Qt::AlignLeft);
   modeGrid->addWidget(SSRibbon5, 3, 0);
   modeGrid->addWidget(SSPanel7, 3, 1, 1, 2);
 

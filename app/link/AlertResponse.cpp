@@ -1,13 +1,19 @@
-// The one bus sequence the program drives itself: a receive byte from the
-// Alert Response Address over the printer port.
+// The alert response: a receive byte from the Alert Response Address, over
+// whichever medium the link uses.
 #include "link/LinkNewComPort.h"
 #include "registers/RegisterMap.h"
 
 namespace LinkNewComPort {
 
 void ReadAlertResponse() {
-  // The protocol object is fetched anew for every step: the program keeps no
-  // reference of its own to the component's objects.
+  if (UsePrinterPort != 1) {
+    // The host controller runs the whole receive byte; the answer is not needed.
+    ComPort().SMBus()->ReceiveByte(registers::kAlertResponseAddress);
+    return;
+  }
+  // Over the printer port the program drives the bus bit by bit. The protocol
+  // object is fetched anew for every step: the program keeps no reference of
+  // its own to the component's objects.
   ComPort().PrinterPort()->SMBusProtocall()->PreStart();
   ComPort().PrinterPort()->SMBusProtocall()->StartBit();
   // The component takes the address byte (25) as a single, by reference.

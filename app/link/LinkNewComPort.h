@@ -49,9 +49,11 @@ void ReadDeviceRegister();
 // the pointer or the address does not fit a byte.
 void WriteDeviceRegister();
 
-// A receive byte from the SMBus Alert Response Address over the printer
-// port, driven bit by bit: the alerting device answers with its address and
-// releases ALERT. The answer is discarded.
+// A receive byte from the SMBus Alert Response Address: the alerting device
+// answers with its address and releases ALERT. The answer is discarded. Over
+// the printer port (UsePrinterPort 1) the program drives it bit by bit
+// through the protocol object, on whichever port the component has selected;
+// over the on-board SMBus the host controller runs it (SMBus.ReceiveByte).
 void ReadAlertResponse();
 
 // The link state a chosen device leaves behind (the search wizard's Finish,

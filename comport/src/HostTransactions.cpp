@@ -31,7 +31,7 @@ struct Layout {
   std::uint8_t readyBit;   // the status bit the waits watch
   bool readyWhenSet;       // 0x8086: busy clear; 0x10B9: idle set
   std::int32_t errorMask;  // status bits that mean the device was not reached
-  std::span<const RegisterWrite> read, write, presence;
+  std::span<const RegisterWrite> read, write, presence, receive;
 };
 
 // 0x8086 layout: 0 status, 2 control, 3 command, 4 address, 5 data 0, 6 data 1.
@@ -50,6 +50,13 @@ constexpr RegisterWrite k8086Presence[]{
     {0, Operand::Constant, 31},
     {2, Operand::Constant, 72},
 };
+// A receive byte (no command code): 0x44 starts the byte protocol. Both data
+// registers are cleared first, so that a device that does not answer leaves
+// 0 and the word read at data 0 fits a byte.
+constexpr RegisterWrite k8086Receive[]{
+    {6, Operand::Constant, 0},  {5, Operand::Constant, 0},  {4, Operand::ReadAddress},
+    {0, Operand::Constant, 31}, {2, Operand::Constant, 68},
+};
 
 // 0x10B9 layout: 0 status, 1 protocol, 2 start, 3 address, 4 data, 7 command.
 // 0xF0 clears the upper four status flags; protocol 0x20 is byte data; any
@@ -66,9 +73,15 @@ constexpr RegisterWrite k10B9Presence[]{
     {0, Operand::Constant, 240}, {7, Operand::Constant, 0},   {3, Operand::ReadAddress},
     {1, Operand::Constant, 32},  {2, Operand::Constant, 255},
 };
+// A receive byte: protocol 0x10 is send/receive byte; no command code. The
+// data register is cleared first, as on the other layout.
+constexpr RegisterWrite k10B9Receive[]{
+    {0, Operand::Constant, 240}, {4, Operand::Constant, 0}, {3, Operand::ReadAddress},
+    {1, Operand::Constant, 16},  {2, Operand::Constant, 0},
+};
 
-constexpr Layout k8086{0, 5, 0x01, false, 0xFD, k8086Read, k8086Write, k8086Presence};
-constexpr Layout k10B9{0, 4, 0x04, true, 0xE0, k10B9Read, k10B9Write, k10B9Presence};
+constexpr Layout k8086{0, 5, 0x01, false, 0xFD, k8086Read, k8086Write, k8086Presence, k8086Receive};
+constexpr Layout k10B9{0, 4, 0x04, true, 0xE0, k10B9Read, k10B9Write, k10B9Presence, k10B9Receive};
 
 const Layout* SelectedLayout() {
   switch (LayoutOf(State().OnBoard.DeviceID)) {
@@ -128,6 +141,19 @@ void WriteSequence(std::span<const RegisterWrite> writes, std::uint8_t deviceAdd
   }
 }
 
+// Runs a read sequence and returns the byte that arrived in the data register.
+std::uint8_t ReadTransaction(const Layout& layout, std::span<const RegisterWrite> writes, std::uint8_t deviceAddress,
+                             std::uint8_t addressPointer) {
+  WaitReady(layout);
+  WriteSequence(writes, deviceAddress, addressPointer, 0);
+  WaitReady(layout);
+  const std::int32_t word = ReadBase(Port(layout.data));
+  // The byte above the data register belongs to the word read; a value
+  // there does not fit the byte this returns.
+  if (word < 0 || word > 0xFF) throw RuntimeError::Overflow();
+  return static_cast<std::uint8_t>(word);
+}
+
 }  // namespace
 
 bool WaitNotBusy() { return WaitReady(k8086); }
@@ -135,15 +161,12 @@ bool WaitIdle() { return WaitReady(k10B9); }
 
 std::uint8_t PortRead(std::uint8_t deviceAddress, std::uint8_t addressPointer) {
   const Layout* layout = SelectedLayout();
-  if (!layout) return 0;
-  WaitReady(*layout);
-  WriteSequence(layout->read, deviceAddress, addressPointer, 0);
-  WaitReady(*layout);
-  const std::int32_t word = ReadBase(Port(layout->data));
-  // The byte above the data register belongs to the word read; a value
-  // there does not fit the byte this returns.
-  if (word < 0 || word > 0xFF) throw RuntimeError::Overflow();
-  return static_cast<std::uint8_t>(word);
+  return layout ? ReadTransaction(*layout, layout->read, deviceAddress, addressPointer) : 0;
+}
+
+std::uint8_t ReceiveByte(std::uint8_t deviceAddress) {
+  const Layout* layout = SelectedLayout();
+  return layout ? ReadTransaction(*layout, layout->receive, deviceAddress, 0) : 0;
 }
 
 void PortWrite(std::uint8_t deviceAddress, std::uint8_t addressPointer, std::uint8_t data) {

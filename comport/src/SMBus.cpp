@@ -46,4 +46,6 @@ std::uint8_t SMBus::PortRead(std::uint8_t DeviceAddress, std::uint8_t AddressPoi
   return hardware::PortRead(DeviceAddress, AddressPointer);
 }
 
+std::uint8_t SMBus::ReceiveByte(std::uint8_t DeviceAddress) { return hardware::ReceiveByte(DeviceAddress); }
+
 }  // namespace comport

@@ -120,6 +120,21 @@ TEST(LenientReading, AnyTextEndsInAValueOrARuntimeError) {
     } catch (const RuntimeError& error) {
       ASSERT_TRUE(error.Number() == RuntimeError::kOverflow || error.Number() == RuntimeError::kTypeMismatch);
     }
+    // The hexadecimal boxes read their text as if "&H" stood before it.
+    double hexDigits = 0;
+    double prefixed = 0;
+    try {
+      hexDigits = numbers::ReadHexDigits(text).value;
+    } catch (const RuntimeError& error) {
+      ASSERT_EQ(error.Number(), RuntimeError::kOverflow) << text;
+      hexDigits = NAN;
+    }
+    try {
+      prefixed = numbers::ReadNumber("&H" + text).value;
+    } catch (const RuntimeError&) {
+      prefixed = NAN;
+    }
+    ASSERT_TRUE(hexDigits == prefixed || (std::isnan(hexDigits) && std::isnan(prefixed))) << text;
   }
 }
 

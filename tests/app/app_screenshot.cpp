@@ -1,7 +1,9 @@
 // Shows the main window on a real (virtual) X display and saves each tab as
 // a PNG in the folder given as the only argument; fails when a picture is
 // blank. Run under xvfb-run.
+#include <QAbstractButton>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QDir>
 #include <QImage>
 #include <QScreen>
@@ -12,6 +14,7 @@
 #include <cstdio>
 
 #include "MainMenuForm.h"
+#include "link/LinkNewComPort.h"
 
 namespace {
 
@@ -34,6 +37,8 @@ int main(int argc, char* argv[]) {
   const QDir out(QString::fromLocal8Bit(argv[1]));
   QDir().mkpath(out.path());
 
+  // The default board's chip behind the first printer port.
+  LinkNewComPort::LinkPrinterPort(0, comport::kTrue, 0x98);
   MainMenuForm form;
   // Some readings on the chart and the bars, as a running monitor shows them.
   double now = 12 * 3600.0;
@@ -70,6 +75,8 @@ int main(int argc, char* argv[]) {
   int failures = 0;
   for (int tab = 0; tab < form.MainTab->count(); ++tab) {
     form.MainTab->setCurrentIndex(tab);
+    // The Read/Write tab with the configuration register selected.
+    if (tab == MainMenuForm::kReadWriteTab) form.RegisterRibbons->button(0x03)->click();
     QTest::qWait(200);
     const QImage image = form.screen()->grabWindow(form.winId()).toImage();
     const QString path = out.filePath(QStringLiteral("MainMenuForm-%1.png").arg(QLatin1String(names[tab])));

@@ -95,11 +95,44 @@ TEST(HostTransactions, ChipOnTheOnBoardSmbusReadsItsIdentityAndKeepsALimit) {
   }
 }
 
+// A receive byte from the Alert Response Address: the alerting chip answers
+// with its address byte and releases ALERT; asked again, nobody answers.
+TEST(HostTransactions, ReceiveByteFromTheAlertResponseAddressReleasesAlert) {
+  const struct {
+    const char* chipset;
+    int base;
+    Writes writes;
+  } cases[] = {
+      {"smbus=piix4", 0x5000, {{6, 0}, {5, 0}, {4, 0x19}, {0, 0x1F}, {2, 0x44}}},
+      {"smbus=ich", 0xEFA0, {{6, 0}, {5, 0}, {4, 0x19}, {0, 0x1F}, {2, 0x44}}},
+      {"smbus=ali", 0xE800, {{0, 0xF0}, {4, 0}, {3, 0x19}, {1, 0x10}, {2, 0}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.chipset);
+    OnBoardPc pc(std::string("clock=manual,") + c.chipset);
+    SMBus smbus;
+    GuardWaits(pc);
+    sim::Qts5460& chip = pc.Machine().OnBoard().Chip();
+    chip.SetRemoteTemperature(100);
+    pc.Machine().GetClock().Advance(1'000'000'000);
+    // Standby keeps a later conversion from raising ALERT again.
+    smbus.PortWrite(0x4E, 0x09, 0x40);
+    ASSERT_TRUE(chip.AlertAsserted());
+
+    pc.Accesses().clear();
+    EXPECT_EQ(smbus.ReceiveByte(0x0C), 0x9C);
+    EXPECT_EQ(pc.Writes(c.base), c.writes);
+    EXPECT_FALSE(chip.AlertAsserted());
+    EXPECT_EQ(smbus.ReceiveByte(0x0C), 0);
+  }
+}
+
 TEST(HostTransactions, WithoutAControllerNothingIsTouched) {
   OnBoardPc pc("smbus=none");
   SMBus smbus;
   pc.Accesses().clear();
   EXPECT_EQ(smbus.PortRead(0x4E, 0xFE), 0);
+  EXPECT_EQ(smbus.ReceiveByte(0x0C), 0);
   smbus.PortWrite(0x4E, 0x0B, 0x3C);
   EXPECT_EQ(smbus.DevicePresent(0x4E), kFalse);
   EXPECT_TRUE(pc.Accesses().empty());

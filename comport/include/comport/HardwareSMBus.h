@@ -54,6 +54,9 @@ HostLayout LayoutOf(std::int32_t deviceId);
 bool WaitNotBusy();
 bool WaitIdle();
 std::uint8_t PortRead(std::uint8_t deviceAddress, std::uint8_t addressPointer);
+// A receive byte: the device's byte without a command code, as the Alert
+// Response Address (0x0C) answers with the alerting device's address.
+std::uint8_t ReceiveByte(std::uint8_t deviceAddress);
 void PortWrite(std::uint8_t deviceAddress, std::uint8_t addressPointer, std::uint8_t data);
 Boolean DevicePresent(std::uint8_t deviceAddress);
 

@@ -34,6 +34,14 @@ class SMBus {
   std::uint8_t DeviceAddress() const { return deviceAddress_; }
   void DeviceAddress(std::uint8_t value) { deviceAddress_ = value; }
 
+  // Beyond the members above: a receive byte from the 7-bit address, through
+  // the host controller. A receive byte from the Alert Response Address 0x0C
+  // makes the alerting device answer with its address byte and release
+  // ALERT. Returns what arrived in the data register: 0 when nobody
+  // answered or there is no controller. Fails only as PortRead does, when
+  // the data word does not fit a byte.
+  std::uint8_t ReceiveByte(std::uint8_t DeviceAddress);
+
  private:
   std::uint8_t deviceAddress_ = 0;
 };

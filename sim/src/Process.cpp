@@ -374,6 +374,12 @@ void Process::CanOutpw(std::int32_t port, std::int32_t value) {
   machine_->Ports().Write16(static_cast<std::uint16_t>(port), static_cast<std::uint16_t>(value));
 }
 
+void Process::CanOutp(std::int32_t port, std::int32_t value) {
+  if (!CanIoPortOpen(port) || port < 0 || port > 0xFFFF) return;
+  Spend(machine_->Options().ioCycleNanoseconds);
+  machine_->Ports().Write8(static_cast<std::uint16_t>(port), static_cast<std::uint8_t>(value));
+}
+
 std::int32_t Process::AddMultiPort(std::int32_t port, std::int32_t count) {
   if (machine_->Options().addMultiPortRefused || count <= 0 || port < 0 || port > 0xFFFF) return 0;
   canIoRanges_[port] = count;

@@ -151,6 +151,10 @@ void HostProcess::CanOutpw(std::int32_t port, std::int32_t value) {
   if (CanIoOpen(port)) PortOut16(static_cast<std::uint16_t>(port), static_cast<std::uint16_t>(value));
 }
 
+void HostProcess::CanOutp(std::int32_t port, std::int32_t value) {
+  if (CanIoOpen(port)) PortOut8(static_cast<std::uint16_t>(port), static_cast<std::uint8_t>(value));
+}
+
 std::int32_t HostProcess::AddMultiPort(std::int32_t port, std::int32_t count) {
   if (port < 0 || count <= 0 || port + count > 0x10000) return 0;
   if (!SetPortPermission(static_cast<std::uint16_t>(port), static_cast<std::uint32_t>(count), true)) return 0;

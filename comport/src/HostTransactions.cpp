@@ -70,7 +70,11 @@ constexpr RegisterWrite k10B9Presence[]{
     {1, Operand::Constant, 32},  {2, Operand::Constant, 255},
 };
 
-constexpr Layout k8086{0, 5, 0x01, false, 0xFD, k8086Read, k8086Write, k8086Presence};
+// Presence errors: every status bit but the completion flag (bit 1) and the
+// ICH's in-use flag (bit 6). That flag is a semaphore that the first status
+// read sets and that the 0x1F clear leaves alone: counted as an error, it
+// would make every device absent on those chipsets after the first wait.
+constexpr Layout k8086{0, 5, 0x01, false, 0xBD, k8086Read, k8086Write, k8086Presence};
 constexpr Layout k10B9{0, 4, 0x04, true, 0xE0, k10B9Read, k10B9Write, k10B9Presence};
 
 const Layout* SelectedLayout() {

@@ -135,6 +135,8 @@ const std::vector<OptionRule>& Rules() {
        }},
       {"smbus-busy", "the on-board SMBus host controller stays busy and never runs a transaction", false,
        [](MachineOptions& o, std::string_view) { o.smbusBusy = true; }},
+      {"smbus-inuse", "the 0x8086-layout controller sets its in-use flag (status bit 6) on a status read, as ICHs do",
+       false, [](MachineOptions& o, std::string_view) { o.smbusInUseFlag = true; }},
       {"onboard-never-ack", "7-bit address of an on-board SMBus device that never acknowledges", true,
        [](MachineOptions& o, std::string_view v) { o.onBoardNeverAcknowledges = BusAddress(v, v); }},
       {"addmultiport-refused", "the word port library refuses to open ports", false,

@@ -196,6 +196,18 @@ TEST(HostTransactions, DataWordThatDoesNotFitAByteIsAnOverflow) {
   }
 }
 
+// The in-use semaphore of ICH-style controllers is set by the first status
+// read and never cleared by the transactions; it is no error.
+TEST(HostTransactions, TheInUseFlagDoesNotHideDevices) {
+  OnBoardPc pc("clock=manual,smbus=ich,smbus-inuse");
+  SMBus smbus;
+  GuardWaits(pc);
+  EXPECT_EQ(smbus.DevicePresent(0x4E), kTrue);
+  EXPECT_EQ(smbus.DevicePresent(0x4E), kTrue);
+  EXPECT_EQ(smbus.DevicePresent(0x2A), kFalse);
+  EXPECT_EQ(smbus.PortRead(0x4E, 0xFE), 0x41);
+}
+
 TEST(HostTransactions, RefusedPortsMakeNoDevicePresent) {
   OnBoardPc pc("clock=manual,addmultiport-refused");
   SMBus smbus;

@@ -115,6 +115,19 @@ TEST(HostController, WordWritesReachTheRegisterAboveToo) {
   EXPECT_EQ(pc.In(HostController8086::kCommand) & 0xFF, 0);
 }
 
+TEST(HostController, InUseFlagIsSetByAStatusReadAndClearedOnlyByAOne) {
+  Pc plain("smbus=ich");
+  plain.In(HostController8086::kStatus);
+  EXPECT_EQ(plain.In(HostController8086::kStatus), 0);
+  Pc pc("smbus=ich,smbus-inuse");
+  EXPECT_EQ(pc.In(HostController8086::kStatus), 0);  // the read that sets it shows it clear
+  EXPECT_EQ(pc.In(HostController8086::kStatus), HostController8086::kInUse);
+  pc.Out(HostController8086::kStatus, 0x1F);
+  EXPECT_EQ(pc.In(HostController8086::kStatus), HostController8086::kInUse);
+  pc.Out(HostController8086::kStatus, HostController8086::kInUse);
+  EXPECT_EQ(pc.In(HostController8086::kStatus), 0);
+}
+
 TEST(HostController, Layout10B9ReadsTheChipAndFlagsAnAbsentDevice) {
   Pc pc("smbus=ali");
   // A word read of the status carries the protocol register above it.

@@ -116,7 +116,7 @@ class Process : public platform::Process {
   std::uint32_t lastError_ = 0;
   std::function<void()> pump_;
   bool allPortsOpen_;
-  std::vector<std::uint8_t> openPorts_;
+  std::vector<std::uint16_t> openPorts_;  // grants covering each port
   std::map<std::int32_t, std::int32_t> canIoRanges_;  // first port -> count
   std::map<platform::Handle, HandleEntry> handles_;
   platform::Handle nextHandle_ = 0x40;

@@ -1,7 +1,8 @@
 // Single transactions through the on-board host controller, one byte write
 // per register, in the order each layout's table lists them. A word write
 // would also reach the register above: the control write would clear the
-// command register as the transaction starts.
+// command register as the transaction starts. Register reads are words made
+// of two byte reads, for the same reason.
 #include <array>
 #include <cmath>
 #include <optional>
@@ -93,7 +94,7 @@ const Layout* SelectedLayout() {
 // refused port and takes no writes.
 std::optional<std::int32_t> ReadRegister(std::uint8_t offset) {
   const auto port = HostRegisterPort(offset);
-  return port ? TryReadBase(*port) : std::nullopt;
+  return port ? ReadBaseBytes(*port) : std::nullopt;
 }
 
 void WriteRegister(std::uint8_t offset, std::uint8_t value) {

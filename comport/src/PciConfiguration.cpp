@@ -59,6 +59,15 @@ void WriteBase(std::int32_t port, std::int32_t value) {
   io.RemovePort(port);
 }
 
+std::optional<std::int32_t> ReadBaseBytes(std::int32_t port) {
+  auto& io = platform::Current();
+  if (io.AddMultiPort(port, kPortsPerOpen) == 0) return std::nullopt;
+  const auto low = io.CanInp(port) & 0xFF;
+  const auto high = io.CanInp(port + 1) & 0xFF;
+  io.RemovePort(port);
+  return static_cast<std::int16_t>(low | (high << 8));
+}
+
 void WriteBaseByte(std::int32_t port, std::uint8_t value) {
   auto& io = platform::Current();
   if (io.AddMultiPort(port, kPortsPerOpen) == 0) return;

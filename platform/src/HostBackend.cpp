@@ -20,6 +20,7 @@ class NoController : public CanIo {
   void CanOutpd(std::int32_t, std::int32_t) override {}
   std::int32_t CanInpw(std::int32_t) override { return 0; }
   void CanOutpw(std::int32_t, std::int32_t) override {}
+  std::int32_t CanInp(std::int32_t) override { return 0; }
   void CanOutp(std::int32_t, std::int32_t) override {}
   std::int32_t AddMultiPort(std::int32_t, std::int32_t) override { return 0; }
   std::int32_t RemovePort(std::int32_t) override { return 0; }

@@ -381,6 +381,12 @@ void Process::CanOutpw(std::int32_t port, std::int32_t value) {
   machine_->Ports().Write16(static_cast<std::uint16_t>(port), static_cast<std::uint16_t>(value));
 }
 
+std::int32_t Process::CanInp(std::int32_t port) {
+  if (!CanIoPortOpen(port) || port < 0 || port > 0xFFFF) return 0;
+  Spend(machine_->Options().ioCycleNanoseconds);
+  return machine_->Ports().Read8(static_cast<std::uint16_t>(port));
+}
+
 void Process::CanOutp(std::int32_t port, std::int32_t value) {
   if (!CanIoPortOpen(port) || port < 0 || port > 0xFFFF) return;
   Spend(machine_->Options().ioCycleNanoseconds);

@@ -229,6 +229,7 @@ std::int32_t HostProcess::CanInpd(std::int32_t port) { return smbus_->CanInpd(po
 void HostProcess::CanOutpd(std::int32_t port, std::int32_t value) { smbus_->CanOutpd(port, value); }
 std::int32_t HostProcess::CanInpw(std::int32_t port) { return smbus_->CanInpw(port); }
 void HostProcess::CanOutpw(std::int32_t port, std::int32_t value) { smbus_->CanOutpw(port, value); }
+std::int32_t HostProcess::CanInp(std::int32_t port) { return smbus_->CanInp(port); }
 void HostProcess::CanOutp(std::int32_t port, std::int32_t value) { smbus_->CanOutp(port, value); }
 std::int32_t HostProcess::AddMultiPort(std::int32_t port, std::int32_t count) {
   return smbus_->AddMultiPort(port, count);

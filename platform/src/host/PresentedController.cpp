@@ -72,6 +72,8 @@ void PresentedController::CanOutpw(std::int32_t port, std::int32_t value) {
   Write8(port + 1, static_cast<std::uint8_t>(value >> 8));
 }
 
+std::int32_t PresentedController::CanInp(std::int32_t port) { return Read8(port); }
+
 void PresentedController::CanOutp(std::int32_t port, std::int32_t value) {
   Write8(port, static_cast<std::uint8_t>(value));
 }

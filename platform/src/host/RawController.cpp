@@ -196,6 +196,10 @@ void RawController::CanOutpw(std::int32_t port, std::int32_t value) {
   if (Open(port)) PortOut16(static_cast<std::uint16_t>(port), static_cast<std::uint16_t>(value));
 }
 
+std::int32_t RawController::CanInp(std::int32_t port) {
+  return Open(port) ? PortIn8(static_cast<std::uint16_t>(port)) : 0;
+}
+
 void RawController::CanOutp(std::int32_t port, std::int32_t value) {
   if (Open(port)) PortOut8(static_cast<std::uint16_t>(port), static_cast<std::uint8_t>(value));
 }

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <functional>
 
+#include "platform/OptionItems.h"
 #include "sim/Chipset.h"
 #include "sim/LptAdapter.h"
 #include "sim/Personality.h"
@@ -149,20 +150,13 @@ const std::vector<OptionRule>& Rules() {
 
 MachineOptions MachineOptions::Parse(std::string_view text) {
   MachineOptions options;
-  while (!text.empty()) {
-    const auto comma = text.find(',');
-    const std::string_view item = text.substr(0, comma);
-    text = comma == std::string_view::npos ? std::string_view{} : text.substr(comma + 1);
-    if (item.empty()) continue;
-    const auto equals = item.find('=');
-    const std::string_view key = item.substr(0, equals);
-    const std::string_view value = equals == std::string_view::npos ? std::string_view{} : item.substr(equals + 1);
+  for (const auto& [item, key, value, hasValue] : platform::SplitOptionItems(text)) {
     bool known = false;
     for (const auto& rule : Rules()) {
       if (rule.key != key) continue;
       known = true;
-      if (rule.takesValue && equals == std::string_view::npos) Bad(item, "needs a value");
-      if (!rule.takesValue && equals != std::string_view::npos) Bad(item, "takes no value");
+      if (rule.takesValue && !hasValue) Bad(item, "needs a value");
+      if (!rule.takesValue && hasValue) Bad(item, "takes no value");
       try {
         rule.apply(options, value);
       } catch (const std::invalid_argument& bad) {

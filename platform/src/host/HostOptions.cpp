@@ -3,6 +3,8 @@
 #include <charconv>
 #include <stdexcept>
 
+#include "platform/OptionItems.h"
+
 namespace platform::host {
 
 namespace {
@@ -15,15 +17,8 @@ namespace {
 
 HostOptions HostOptions::Parse(std::string_view text) {
   HostOptions options;
-  while (!text.empty()) {
-    const auto comma = text.find(',');
-    const std::string_view item = text.substr(0, comma);
-    text = comma == std::string_view::npos ? std::string_view{} : text.substr(comma + 1);
-    if (item.empty()) continue;
-    const auto equals = item.find('=');
-    if (equals == std::string_view::npos) Bad(item, "needs a value");
-    const std::string_view key = item.substr(0, equals);
-    const std::string_view value = item.substr(equals + 1);
+  for (const auto& [item, key, value, hasValue] : SplitOptionItems(text)) {
+    if (!hasValue) Bad(item, "needs a value");
     if (key == "ports") {
       if (value == "ppdev")
         options.ports = PortAccess::Ppdev;

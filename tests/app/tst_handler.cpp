@@ -1,6 +1,6 @@
 // A failing handler ends at the failed step, shows the error's number and
 // text, and the program goes on.
-#include <QPushButton>
+#include <QTimer>
 #include <QTest>
 #include <stdexcept>
 
@@ -47,13 +47,12 @@ void HandlerTest::failureEndsTheHandlerAndIsShown() {
   QCOMPARE(boxes.Seen().size(), std::size_t{1});
 }
 
+// A timer's tick, not a mouse click: Qt's input path is not exception-safe
+// and leaks the event's points when an exception passes through it.
 void HandlerTest::exceptionEscapingAnEventIsCaughtByTheApplication() {
-  QPushButton button;
-  QObject::connect(&button, &QPushButton::clicked, [] { throw comport::RuntimeError::Overflow(); });
-  button.show();
   ModalBoxes boxes;
-  QTest::mouseClick(&button, Qt::LeftButton);
-  QCOMPARE(boxes.Seen().size(), std::size_t{1});
+  QTimer::singleShot(0, [] { throw comport::RuntimeError::Overflow(); });
+  QTRY_COMPARE(boxes.Seen().size(), std::size_t{1});
   QCOMPARE(boxes.Seen()[0].text, QStringLiteral("Run-time error '6':\n\nOverflow"));
 }
 

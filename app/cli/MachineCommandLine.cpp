@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/Current.h"
+#include "platform/HostBackend.h"
 
 namespace qtscli {
 
@@ -12,12 +13,19 @@ std::string Environment(const char* name) {
   const char* value = std::getenv(name);
   return value ? value : "";
 }
+
+std::string Joined(const std::vector<std::string>& items, const char* fallbackVariable) {
+  if (items.empty()) return Environment(fallbackVariable);
+  std::string text;
+  for (const auto& item : items) text += (text.empty() ? "" : ",") + item;
+  return text;
+}
 }  // namespace
 
 void AddMachineOptions(CLI::App& app, MachineChoice& choice) {
   app.add_option("--machine", choice.machine,
-                 "sim: the virtual PC with the evaluation board (default); host: this machine's real ports "
-                 "(needs root or CAP_SYS_RAWIO). Default from QTS_MACHINE.")
+                 "sim: the virtual PC with the evaluation board (default); host: this machine's printer ports "
+                 "(group lp) and on-board SMBus (group i2c). Default from QTS_MACHINE.")
       ->check(CLI::IsMember({"sim", "host"}));
   std::string simHelp;
   try {
@@ -32,16 +40,29 @@ void AddMachineOptions(CLI::App& app, MachineChoice& choice) {
       // One argument per --sim, so that it never swallows a command's positionals.
       ->allow_extra_args(false)
       ->type_name("KEY[=VALUE]");
-  app.footer("Virtual PC options (--sim):\n" + simHelp);
+  app.add_option("--host", choice.hostOptions,
+                 "host machine option KEY=VALUE; repeat it or separate items with commas. Default from QTS_HOST.")
+      ->delimiter(',')
+      ->allow_extra_args(false)
+      ->type_name("KEY=VALUE");
+  app.add_option("--i2c", choice.i2cAdapter,
+                 "the host machine's on-board SMBus is the kernel's I2C adapter /dev/i2c-N (implies --machine host)")
+      ->type_name("N")
+      ->check(CLI::Range(0, 1023));
+  app.footer("Virtual PC options (--sim):\n" + simHelp + "Host machine options (--host):\n" +
+             platform::HostOptionHelp());
 }
 
 void StartChosenMachine(const MachineChoice& choice) {
-  const std::string machine = choice.machine.empty() ? Environment("QTS_MACHINE") : choice.machine;
-  std::string options;
-  for (const auto& item : choice.simOptions) options += (options.empty() ? "" : ",") + item;
-  if (choice.simOptions.empty()) options = Environment("QTS_SIM");
-  if (machine == "host" && !choice.simOptions.empty())
+  std::string machine = choice.machine.empty() ? Environment("QTS_MACHINE") : choice.machine;
+  if (choice.i2cAdapter && choice.machine.empty()) machine = "host";
+  const bool host = machine == "host";
+  if (host && !choice.simOptions.empty())
     throw platform::BackendUnavailable("--sim options apply to the virtual PC, not to --machine host");
+  if (!host && (!choice.hostOptions.empty() || choice.i2cAdapter))
+    throw platform::BackendUnavailable("--host and --i2c apply to --machine host, not to the virtual PC");
+  std::string options = Joined(host ? choice.hostOptions : choice.simOptions, host ? "QTS_HOST" : "QTS_SIM");
+  if (choice.i2cAdapter) options += (options.empty() ? "i2c=" : ",i2c=") + std::to_string(*choice.i2cAdapter);
   platform::StartProcess(platform::CreateBackendProcess(machine, options));
 }
 

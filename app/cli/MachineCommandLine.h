@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,14 +11,17 @@ class App;
 namespace qtscli {
 
 // Which machine a program runs on: the virtual PC with its options, or this
-// machine's real ports. QtsEval and qtsctl share these options.
+// machine's real ports with the host backend's. QtsEval and qtsctl share
+// these options.
 struct MachineChoice {
-  std::string machine;                  // "sim" or "host"; empty: QTS_MACHINE, else sim
-  std::vector<std::string> simOptions;  // "key=value" items; empty: QTS_SIM
+  std::string machine;                   // "sim" or "host"; empty: QTS_MACHINE, else sim (host with --i2c)
+  std::vector<std::string> simOptions;   // "key=value" items; empty: QTS_SIM
+  std::vector<std::string> hostOptions;  // "key=value" items; empty: QTS_HOST
+  std::optional<int> i2cAdapter;         // --i2c N: the on-board SMBus is /dev/i2c-N (host only)
 };
 
-// Adds --machine and --sim (repeatable, or comma-separated) to a program's
-// command line, with the virtual PC's option list in the help text.
+// Adds --machine, --sim and --host (repeatable, or comma-separated) and
+// --i2c to a program's command line, with both option lists in the help text.
 void AddMachineOptions(CLI::App& app, MachineChoice& choice);
 
 // Starts the chosen machine as the running process. Throws

@@ -152,8 +152,10 @@ std::uint8_t ReadData() {
     if (status & input) byte = static_cast<std::uint8_t>(byte | (1u << bit));
   }
   // Only the inverting adapter turns the line level over on its way to the
-  // status register; a direct adapter already shows the device's bits.
-  return globals.Port.DataInverted == kTrue ? static_cast<std::uint8_t>(~byte) : byte;
+  // status register; a direct adapter already shows the device's bits. The
+  // loaded tables say which wiring is driven, whatever the flag holds (a flag
+  // of 1 is stored without loading tables).
+  return ReadBackInverted() ? static_cast<std::uint8_t>(~byte) : byte;
 }
 
 void Ack() {

@@ -1,7 +1,11 @@
-// Single transactions through the on-board host controller, one register
-// write per word write, in the order each layout's table lists them.
+// Single transactions through the on-board host controller, one byte write
+// per register, in the order each layout's table lists them. A word write
+// would also reach the register above: the control write would clear the
+// command register as the transaction starts. Register reads are words made
+// of two byte reads, for the same reason.
 #include <array>
 #include <cmath>
+#include <optional>
 #include <span>
 
 #include "TimerSpan.h"
@@ -80,7 +84,11 @@ constexpr RegisterWrite k10B9Receive[]{
     {1, Operand::Constant, 16},  {2, Operand::Constant, 0},
 };
 
-constexpr Layout k8086{0, 5, 0x01, false, 0xFD, k8086Read, k8086Write, k8086Presence, k8086Receive};
+// Presence errors: every status bit but the completion flag (bit 1) and the
+// ICH's in-use flag (bit 6). That flag is a semaphore that the first status
+// read sets and that the 0x1F clear leaves alone: counted as an error, it
+// would make every device absent on those chipsets after the first wait.
+constexpr Layout k8086{0, 5, 0x01, false, 0xBD, k8086Read, k8086Write, k8086Presence, k8086Receive};
 constexpr Layout k10B9{0, 4, 0x04, true, 0xE0, k10B9Read, k10B9Write, k10B9Presence, k10B9Receive};
 
 const Layout* SelectedLayout() {
@@ -95,7 +103,16 @@ const Layout* SelectedLayout() {
   return nullptr;
 }
 
-std::int32_t Port(std::uint8_t offset) { return State().OnBoard.SMBusBaseAddress + offset; }
+// A register outside the I/O space cannot be opened: it reads like a
+// refused port and takes no writes.
+std::optional<std::int32_t> ReadRegister(std::uint8_t offset) {
+  const auto port = HostRegisterPort(offset);
+  return port ? ReadBaseBytes(*port) : std::nullopt;
+}
+
+void WriteRegister(std::uint8_t offset, std::uint8_t value) {
+  if (const auto port = HostRegisterPort(offset)) WriteBaseByte(*port, value);
+}
 
 bool Ready(const Layout& layout, std::int32_t status) {
   return ((status & layout.readyBit) != 0) == layout.readyWhenSet;
@@ -111,7 +128,7 @@ bool WaitReady(const Layout& layout) {
   const double length = std::nearbyint(start + 1) - start;
   const TimerSpan span(start);
   for (;;) {
-    if (Ready(layout, ReadBase(Port(layout.status)))) return true;
+    if (Ready(layout, ReadRegister(layout.status).value_or(0))) return true;
     if (span.Elapsed() >= length) return false;
     process.DoEvents();
   }
@@ -120,7 +137,7 @@ bool WaitReady(const Layout& layout) {
 void WriteSequence(std::span<const RegisterWrite> writes, std::uint8_t deviceAddress, std::uint8_t addressPointer,
                    std::uint8_t data) {
   for (const RegisterWrite& write : writes) {
-    std::int32_t value = write.constant;
+    std::uint8_t value = write.constant;
     switch (write.operand) {
       case Operand::Constant:
         break;
@@ -128,16 +145,16 @@ void WriteSequence(std::span<const RegisterWrite> writes, std::uint8_t deviceAdd
         value = addressPointer;
         break;
       case Operand::ReadAddress:
-        value = deviceAddress * 2 + 1;
+        value = static_cast<std::uint8_t>(deviceAddress * 2 + 1);
         break;
       case Operand::WriteAddress:
-        value = deviceAddress * 2;
+        value = static_cast<std::uint8_t>(deviceAddress * 2);
         break;
       case Operand::Data:
         value = data;
         break;
     }
-    WriteBase(Port(write.offset), value);
+    WriteRegister(write.offset, value);
   }
 }
 
@@ -147,7 +164,7 @@ std::uint8_t ReadTransaction(const Layout& layout, std::span<const RegisterWrite
   WaitReady(layout);
   WriteSequence(writes, deviceAddress, addressPointer, 0);
   WaitReady(layout);
-  const std::int32_t word = ReadBase(Port(layout.data));
+  const std::int32_t word = ReadRegister(layout.data).value_or(0);
   // The byte above the data register belongs to the word read; a value
   // there does not fit the byte this returns.
   if (word < 0 || word > 0xFF) throw RuntimeError::Overflow();
@@ -187,7 +204,7 @@ Boolean DevicePresent(std::uint8_t deviceAddress) {
   WaitReady(*layout);
   WriteSequence(layout->presence, deviceAddress, 0, 0);
   const bool finished = WaitReady(*layout);
-  const auto status = TryReadBase(Port(layout->status));
+  const auto status = ReadRegister(layout->status);
   return ToBoolean(finished && status && (*status & layout->errorMask) == 0);
 }
 

@@ -40,6 +40,8 @@ void LoadInvertedConfiguration() { SetDataInverted(kTrue); }
 
 void LoadInvertedPatterns() { State().Engine.Patterns = kInvertedPatterns; }
 
+bool ReadBackInverted() { return State().Engine.ReadBack == kInvertedReadBack; }
+
 void SetOrMask(std::uint8_t mask) {
   auto& globals = State();
   globals.Engine.OrMask = mask;

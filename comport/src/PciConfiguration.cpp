@@ -2,6 +2,7 @@
 // controller's ports, all through the platform's word port library.
 #include <cmath>
 
+#include "comport/CommonGlobals.h"
 #include "comport/CommunicationsProcedures.h"
 #include "comport/HardwareSMBus.h"
 #include "platform/Current.h"
@@ -56,6 +57,28 @@ void WriteBase(std::int32_t port, std::int32_t value) {
   if (io.AddMultiPort(port, kPortsPerOpen) == 0) return;
   io.CanOutpw(port, value);
   io.RemovePort(port);
+}
+
+std::optional<std::int32_t> ReadBaseBytes(std::int32_t port) {
+  auto& io = platform::Current();
+  if (io.AddMultiPort(port, kPortsPerOpen) == 0) return std::nullopt;
+  const auto low = io.CanInp(port) & 0xFF;
+  const auto high = io.CanInp(port + 1) & 0xFF;
+  io.RemovePort(port);
+  return static_cast<std::int16_t>(low | (high << 8));
+}
+
+void WriteBaseByte(std::int32_t port, std::uint8_t value) {
+  auto& io = platform::Current();
+  if (io.AddMultiPort(port, kPortsPerOpen) == 0) return;
+  io.CanOutp(port, value);
+  io.RemovePort(port);
+}
+
+std::optional<std::int32_t> HostRegisterPort(std::int32_t offset) {
+  const std::int64_t port = std::int64_t{CommonGlobals::State().OnBoard.SMBusBaseAddress} + offset;
+  if (port < 0 || port > 0xFFFF) return std::nullopt;
+  return static_cast<std::int32_t>(port);
 }
 
 }  // namespace comport::HardwareSMBus

@@ -40,11 +40,14 @@ std::uint8_t ReadAddress(std::uint8_t address) { return static_cast<std::uint8_t
 
 }  // namespace
 
+// The clean-up comes first (the port was already released unless locked):
+// a handler that throws, or one that starts another transaction, finds the
+// lines idle and no retry count left over.
 void SMBusProtocall::ReportArbitrationError() {
   const auto retries = CommonGlobals::State().Engine.RetryCount;
+  procedures::EndReportedGiveUp();
   error_.Raise(kArbitrationError, "Arbitration Error, another device is using the SMBus. " + std::to_string(retries) +
                                       " communication attempts were interrupted");
-  procedures::EndReportedGiveUp();
 }
 
 void SMBusProtocall::PortWrite(std::uint8_t DeviceAddress, std::uint8_t AddressPointer, std::uint8_t Data) {

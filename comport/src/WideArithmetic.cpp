@@ -1,5 +1,7 @@
 // Unsigned 32-bit and wider values held in doubles, treated as bit patterns.
-// Inputs are non-negative whole numbers below 2^64; ranges are not checked.
+// Inputs are meant to be non-negative whole numbers below 2^64. NaN,
+// infinities and magnitudes of 2^64 or more raise the overflow error: their
+// slices would not fit the 64-bit integers the arithmetic uses.
 #include <cmath>
 #include <cstdint>
 
@@ -12,6 +14,12 @@ namespace {
 constexpr double kTwo16 = 65536.0;
 constexpr double kTwo32 = 4294967296.0;
 constexpr double kTwo48 = 281474976710656.0;
+constexpr double kTwo64 = 18446744073709551616.0;
+
+double InRange(double value) {
+  if (!(std::fabs(value) < kTwo64)) throw RuntimeError::Overflow();
+  return value;
+}
 }  // namespace
 
 std::int32_t RoundToInt32(double value) {
@@ -24,22 +32,15 @@ std::int32_t ToSigned32(double value) {
   if (value <= 2147483647.0) return RoundToInt32(value);
   // Above the signed range: the same 32 bits as a two's-complement pattern,
   // the negation of (the bits 0-30 that are clear in the whole part, plus 1).
-  // Below 2^64 the whole part's bits are read at once; the PCI scan converts
-  // every configuration address this way, and the loop would cost 30 times
-  // as much.
-  if (value < 18446744073709551616.0) {
-    const auto clear = static_cast<std::int32_t>(~static_cast<std::uint64_t>(value) & 0x7FFFFFFFu);
-    return -clear - 1;
-  }
-  std::int32_t clearBits = 0;
-  for (int bit = 0; bit <= 30; ++bit) {
-    const double weight = std::ldexp(1.0, bit);
-    if (BitAndWide(value, weight) == 0) clearBits |= static_cast<std::int32_t>(1u << bit);
-  }
-  return -clearBits - 1;
+  // The whole part's bits are read at once rather than one by one through
+  // BitAndWide; the PCI scan converts every configuration address this way.
+  const auto clear = static_cast<std::int32_t>(~static_cast<std::uint64_t>(InRange(value)) & 0x7FFFFFFFu);
+  return -clear - 1;
 }
 
 double BitAndWide(double a, double b) {
+  InRange(a);
+  InRange(b);
   double result = 0;
   for (double weight : {kTwo48, kTwo32, kTwo16, 1.0}) {
     const auto sliceA = static_cast<std::int64_t>(std::floor(a / weight));
@@ -52,6 +53,8 @@ double BitAndWide(double a, double b) {
 }
 
 double BitOrWide(double a, double b) {
+  InRange(a);
+  InRange(b);
   const auto highA = static_cast<std::int64_t>(std::floor(a / kTwo16));
   const auto highB = static_cast<std::int64_t>(std::floor(b / kTwo16));
   const auto lowA = static_cast<std::int64_t>(std::fmod(std::floor(a), kTwo16));

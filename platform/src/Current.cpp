@@ -67,9 +67,9 @@ std::shared_ptr<Process> CreateSimProcess(const std::string& options) {
 
 }  // namespace
 
-std::shared_ptr<Process> CreateBackendProcess(const std::string& machine, const std::string& simOptions) {
-  if (machine == "host") return CreateHostProcess();
-  if (machine.empty() || machine == "sim") return CreateSimProcess(simOptions);
+std::shared_ptr<Process> CreateBackendProcess(const std::string& machine, const std::string& options) {
+  if (machine == "host") return CreateHostProcess(options);
+  if (machine.empty() || machine == "sim") return CreateSimProcess(options);
   throw BackendUnavailable("unknown machine \"" + machine + "\": choose sim (the virtual PC) or host");
 }
 
@@ -83,7 +83,8 @@ Process& Current() {
   std::lock_guard lock(registry.mutex);
   if (!registry.current) {
     try {
-      registry.current = CreateBackendProcess(EnvOr("QTS_MACHINE", ""), EnvOr("QTS_SIM", ""));
+      const std::string machine = EnvOr("QTS_MACHINE", "");
+      registry.current = CreateBackendProcess(machine, EnvOr(machine == "host" ? "QTS_HOST" : "QTS_SIM", ""));
     } catch (const BackendUnavailable& unavailable) {
       std::fprintf(stderr, "QTS_MACHINE=%s: %s\n", EnvOr("QTS_MACHINE", "sim").c_str(), unavailable.what());
       std::exit(2);

@@ -1,22 +1,63 @@
 #include "platform/HostBackend.h"
 
-#include "host/HostPorts.h"
+#include <stdexcept>
+
+#include "host/HostOptions.h"
 #include "host/HostProcess.h"
+#include "host/PresentedController.h"
+#include "host/RawController.h"
+#include "host/SmbusAdapter.h"
 #include "platform/Current.h"
 
 namespace platform {
 
-std::shared_ptr<Process> CreateHostProcess() {
-  if (!host::PortInstructionsAvailable())
-    throw BackendUnavailable("this processor has no I/O port instructions; use the virtual PC (QTS_MACHINE=sim)");
-  // Port 0x80 is the POST code port: asking for it and giving it back at
-  // once proves the process may open ports at all.
-  if (!host::SetPortPermission(0x80, 1, true))
-    throw BackendUnavailable(
-        "this process may not use I/O ports: the host backend needs root or the CAP_SYS_RAWIO capability "
-        "(or use the virtual PC: unset QTS_MACHINE or set QTS_MACHINE=sim)");
-  host::SetPortPermission(0x80, 1, false);
-  return std::make_shared<host::HostProcess>();
+namespace {
+
+// Nothing answers: configuration reads float high and no port opens.
+class NoController : public CanIo {
+ public:
+  std::int32_t CanInpd(std::int32_t port) override { return port == 0xCFC ? -1 : 0; }
+  void CanOutpd(std::int32_t, std::int32_t) override {}
+  std::int32_t CanInpw(std::int32_t) override { return 0; }
+  void CanOutpw(std::int32_t, std::int32_t) override {}
+  std::int32_t CanInp(std::int32_t) override { return 0; }
+  void CanOutp(std::int32_t, std::int32_t) override {}
+  std::int32_t AddMultiPort(std::int32_t, std::int32_t) override { return 0; }
+  std::int32_t RemovePort(std::int32_t) override { return 0; }
+};
+
+std::unique_ptr<CanIo> OnBoardSmbus(const host::HostOptions& options) {
+  switch (options.smbus) {
+    case host::HostOptions::Smbus::None:
+      break;
+    case host::HostOptions::Smbus::Raw:
+      return host::RawController::Create({});
+    case host::HostOptions::Smbus::Kernel: {
+      const auto adapter = options.i2cAdapter ? options.i2cAdapter : host::FindOnBoardAdapter();
+      if (adapter)
+        return std::make_unique<host::PresentedController>(std::make_unique<host::I2cDevAdapter>(*adapter));
+      break;
+    }
+  }
+  return std::make_unique<NoController>();
+}
+
+}  // namespace
+
+std::shared_ptr<Process> CreateHostProcess(const std::string& options) {
+  host::HostOptions parsed;
+  try {
+    parsed = host::HostOptions::Parse(options);
+  } catch (const std::invalid_argument& bad) {
+    throw BackendUnavailable(bad.what());
+  }
+  return std::make_shared<host::HostProcess>(parsed, OnBoardSmbus(parsed));
+}
+
+std::string HostOptionHelp() {
+  std::string help;
+  for (const auto& line : host::HostOptions::Help()) help += line + "\n";
+  return help;
 }
 
 }  // namespace platform

@@ -67,7 +67,7 @@ void AddTraceOption(qtscli::MachineChoice& machine, const std::string& traceFile
   if (traceFile.empty()) return;
   const char* fromEnvironment = std::getenv("QTS_MACHINE");
   const std::string chosen = !machine.machine.empty() ? machine.machine : fromEnvironment ? fromEnvironment : "";
-  if (chosen == "host") throw BadInput("--trace records the virtual PC's bus; it is not available with the host machine");
+  if (chosen == "host" || machine.i2cAdapter) throw BadInput("--trace records the virtual PC's bus; it is not available with the host machine");
   if (traceFile.find(',') != std::string::npos) throw BadInput("trace file name \"" + traceFile + "\" holds a comma");
   if (!std::ofstream(traceFile, std::ios::app)) throw BadInput("cannot write the trace file \"" + traceFile + "\"");
   const char* simFromEnvironment = std::getenv("QTS_SIM");
@@ -76,8 +76,18 @@ void AddTraceOption(qtscli::MachineChoice& machine, const std::string& traceFile
   machine.simOptions.push_back("trace=" + traceFile);
 }
 
+// --i2c names the adapter of the host's on-board SMBus, so it chooses that
+// medium as --smbus does.
+void ApplyAdapterChoice(Arguments& arguments) {
+  if (!arguments.machine.i2cAdapter) return;
+  if (!arguments.medium.port.empty() || !arguments.medium.base.empty())
+    throw BadInput("--i2c chooses the on-board SMBus; it does not go with --port or --base");
+  arguments.medium.onBoard = true;
+}
+
 void StartMachine(Arguments& arguments) {
   AddTraceOption(arguments.machine, arguments.traceFile);
+  ApplyAdapterChoice(arguments);
   try {
     qtscli::StartChosenMachine(arguments.machine);
   } catch (const platform::BackendUnavailable& unavailable) {

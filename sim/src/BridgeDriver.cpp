@@ -57,8 +57,13 @@ bool BridgeDriver::Claim(Process& caller, std::span<const std::uint8_t> in, std:
     return false;
   }
   std::uint32_t status = kGranted;
+  const bool held = std::any_of(grants_.begin(), grants_.end(),
+                                [&](const Grant& g) { return g.port == port && g.holder == holder->Pid(); });
   switch (machine_.Arbiter().Claim(port, holder->Pid())) {
     case PortArbiter::Outcome::Granted: {
+      // The holder claiming its port again keeps its one grant: one release
+      // gives the port back.
+      if (held) break;
       const std::uint16_t base = machine_.ParallelPortNumber(port).Base();
       holder->GrantPorts(base, kPortRegisters);
       grants_.push_back({port, base, kPortRegisters, holder->Pid(), caller.Pid()});

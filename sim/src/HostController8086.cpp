@@ -5,14 +5,18 @@ namespace sim {
 namespace {
 
 constexpr std::uint8_t kClearable = HostController8086::kCompleted | HostController8086::kDeviceError |
-                                    HostController8086::kCollision | HostController8086::kFailed;
+                                    HostController8086::kCollision | HostController8086::kFailed |
+                                    HostController8086::kInUse;
 
 }  // namespace
 
 std::uint8_t HostController8086::ReadRegister(std::uint8_t offset) {
   switch (offset) {
-    case kStatus:
-      return static_cast<std::uint8_t>(flags_ | (Busy() ? kBusy : 0));
+    case kStatus: {
+      const auto status = static_cast<std::uint8_t>(flags_ | (Busy() ? kBusy : 0));
+      if (inUseModelled_) flags_ |= kInUse;  // the read returns the flag as it was
+      return status;
+    }
     case kControl:
       return static_cast<std::uint8_t>(control_ & ~kStart);
     case kCommand:

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <functional>
 
+#include "platform/OptionItems.h"
 #include "sim/Chipset.h"
 #include "sim/LptAdapter.h"
 #include "sim/Personality.h"
@@ -135,6 +136,8 @@ const std::vector<OptionRule>& Rules() {
        }},
       {"smbus-busy", "the on-board SMBus host controller stays busy and never runs a transaction", false,
        [](MachineOptions& o, std::string_view) { o.smbusBusy = true; }},
+      {"smbus-inuse", "the 0x8086-layout controller sets its in-use flag (status bit 6) on a status read, as ICHs do",
+       false, [](MachineOptions& o, std::string_view) { o.smbusInUseFlag = true; }},
       {"onboard-never-ack", "7-bit address of an on-board SMBus device that never acknowledges", true,
        [](MachineOptions& o, std::string_view v) { o.onBoardNeverAcknowledges = BusAddress(v, v); }},
       {"addmultiport-refused", "the word port library refuses to open ports", false,
@@ -147,20 +150,13 @@ const std::vector<OptionRule>& Rules() {
 
 MachineOptions MachineOptions::Parse(std::string_view text) {
   MachineOptions options;
-  while (!text.empty()) {
-    const auto comma = text.find(',');
-    const std::string_view item = text.substr(0, comma);
-    text = comma == std::string_view::npos ? std::string_view{} : text.substr(comma + 1);
-    if (item.empty()) continue;
-    const auto equals = item.find('=');
-    const std::string_view key = item.substr(0, equals);
-    const std::string_view value = equals == std::string_view::npos ? std::string_view{} : item.substr(equals + 1);
+  for (const auto& [item, key, value, hasValue] : platform::SplitOptionItems(text)) {
     bool known = false;
     for (const auto& rule : Rules()) {
       if (rule.key != key) continue;
       known = true;
-      if (rule.takesValue && equals == std::string_view::npos) Bad(item, "needs a value");
-      if (!rule.takesValue && equals != std::string_view::npos) Bad(item, "takes no value");
+      if (rule.takesValue && !hasValue) Bad(item, "needs a value");
+      if (!rule.takesValue && hasValue) Bad(item, "takes no value");
       try {
         rule.apply(options, value);
       } catch (const std::invalid_argument& bad) {

@@ -19,9 +19,12 @@ OnBoardSmbus::OnBoardSmbus(const Clock& clock, PortSpace& ports, Chipset& chipse
   if (!function) return;
   const ChipsetModel& model = chipset.Model();
   switch (model.layout) {
-    case SmbusHostLayout::Layout8086:
-      controller_ = std::make_unique<HostController8086>(clock, ports, *function, model, bus_, options.smbusBusy);
+    case SmbusHostLayout::Layout8086: {
+      auto controller = std::make_unique<HostController8086>(clock, ports, *function, model, bus_, options.smbusBusy);
+      controller->ModelInUseFlag(options.smbusInUseFlag);
+      controller_ = std::move(controller);
       break;
+    }
     case SmbusHostLayout::Layout10B9:
       controller_ = std::make_unique<HostController10B9>(clock, ports, *function, model, bus_, options.smbusBusy);
       break;

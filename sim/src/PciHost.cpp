@@ -6,6 +6,7 @@ namespace sim {
 
 namespace {
 constexpr std::uint32_t kEnable = 0x80000000u;
+constexpr std::uint32_t kImplemented = 0x80FFFFFCu;  // enable, bus, device, function, register
 
 std::uint32_t WidthMask(unsigned width) { return width == 32 ? 0xFFFFFFFFu : (1u << width) - 1; }
 }  // namespace
@@ -64,7 +65,7 @@ std::uint32_t PciHost::Read32(std::uint16_t port) {
 
 void PciHost::Write32(std::uint16_t port, std::uint32_t value) {
   if (port == kAddressPort)
-    address_ = value;
+    address_ = value & kImplemented;
   else if (port == kDataPort)
     WriteWindow(port, value, 32);
 }

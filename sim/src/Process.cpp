@@ -53,12 +53,17 @@ Process* Process::ResolveProcessHandle(platform::Handle handle) {
   return machine_->FindProcess(found->second.pid);
 }
 
+// Each port counts the grants that cover it, so that closing one grant (a
+// released claim) leaves a port open that another grant (an enabled range)
+// still covers.
 void Process::GrantPorts(std::uint16_t first, std::uint32_t count) {
-  for (std::uint32_t port = first; port < first + count && port <= 0xFFFF; ++port) openPorts_[port] = 1;
+  for (std::uint32_t port = first; port < first + count && port <= 0xFFFF; ++port)
+    if (openPorts_[port] < UINT16_MAX) ++openPorts_[port];
 }
 
 void Process::RevokePorts(std::uint16_t first, std::uint32_t count) {
-  for (std::uint32_t port = first; port < first + count && port <= 0xFFFF; ++port) openPorts_[port] = 0;
+  for (std::uint32_t port = first; port < first + count && port <= 0xFFFF; ++port)
+    if (openPorts_[port] > 0) --openPorts_[port];
 }
 
 // ---- version ----
@@ -130,10 +135,12 @@ bool Process::DeviceIoControl(platform::Handle device, std::uint32_t code, const
   auto found = handles_.find(device);
   if (found == handles_.end() || !found->second.device) return Fail(platform::ErrorInvalidHandle);
   if ((!inBuffer && inSize) || (!outBuffer && outSize)) return Fail(platform::ErrorInvalidParameter);
-  // Buffered requests: the driver works on a copy, as the I/O manager gives it.
+  // Buffered requests: the driver works on a copy of the input, as the I/O
+  // manager gives it, and fills a zeroed output buffer of the stated size;
+  // only what it returns is copied back. The caller's output buffer is never
+  // read: its size is the caller's claim, not a promise that it holds data.
   std::vector<std::uint8_t> in(inSize), out(outSize);
   if (inSize) std::memcpy(in.data(), inBuffer, inSize);
-  if (outSize) std::memcpy(out.data(), outBuffer, outSize);
   std::uint32_t returned = 0, error = 0;
   auto target = found->second.device;
   const bool ok = target->Control(*this, code, in, out, returned, error);
@@ -372,6 +379,18 @@ void Process::CanOutpw(std::int32_t port, std::int32_t value) {
   if (!CanIoPortOpen(port) || port < 0 || port > 0xFFFF) return;
   Spend(machine_->Options().ioCycleNanoseconds);
   machine_->Ports().Write16(static_cast<std::uint16_t>(port), static_cast<std::uint16_t>(value));
+}
+
+std::int32_t Process::CanInp(std::int32_t port) {
+  if (!CanIoPortOpen(port) || port < 0 || port > 0xFFFF) return 0;
+  Spend(machine_->Options().ioCycleNanoseconds);
+  return machine_->Ports().Read8(static_cast<std::uint16_t>(port));
+}
+
+void Process::CanOutp(std::int32_t port, std::int32_t value) {
+  if (!CanIoPortOpen(port) || port < 0 || port > 0xFFFF) return;
+  Spend(machine_->Options().ioCycleNanoseconds);
+  machine_->Ports().Write8(static_cast<std::uint16_t>(port), static_cast<std::uint8_t>(value));
 }
 
 std::int32_t Process::AddMultiPort(std::int32_t port, std::int32_t count) {

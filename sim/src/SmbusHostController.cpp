@@ -141,12 +141,4 @@ void SmbusHostController::Write8(std::uint16_t port, std::uint8_t value) {
   WriteRegister(static_cast<std::uint8_t>(port - mappedBase_), value);
 }
 
-void SmbusHostController::Write16(std::uint16_t port, std::uint16_t value) {
-  Write8(port, static_cast<std::uint8_t>(value));
-}
-
-void SmbusHostController::Write32(std::uint16_t port, std::uint32_t value) {
-  Write8(port, static_cast<std::uint8_t>(value));
-}
-
 }  // namespace sim

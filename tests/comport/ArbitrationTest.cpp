@@ -4,6 +4,7 @@
 #include "Lines.h"
 #include "ScriptedSlave.h"
 #include "VirtualPc.h"
+#include "comport/CommonGlobals.h"
 #include "comport/PrinterPort.h"
 
 namespace comport {
@@ -68,6 +69,32 @@ TEST_F(Arbitration, AnUnsubscribedHandlerHearsNothing) {
   protocall_->ShortRead(0x98);
   EXPECT_EQ(heard, 0);
   EXPECT_EQ(reports_.size(), 1u);
+}
+
+// The give-up's clean-up happens before the event: a handler that throws or
+// is empty cannot leave the bus driven, the retry count set or the port held.
+TEST_F(Arbitration, TheCleanUpComesBeforeTheEventWhateverTheHandlerDoes) {
+  struct Seen {
+    std::int16_t busError, retryCount;
+    std::uint32_t holder;
+    std::uint8_t lines;
+  };
+  std::vector<Seen> seen;
+  protocall_->SMBusProtocallError().Subscribe(nullptr);
+  protocall_->SMBusProtocallError().Subscribe([&](std::int16_t, const std::string&) {
+    const auto& engine = CommonGlobals::State().Engine;
+    seen.push_back({engine.BusError, engine.RetryCount, pc_.Machine().Arbiter().Holder(1), pc_.Writes(0x378).back()});
+    throw std::runtime_error("handler failed");
+  });
+  slave_.holdSdaLow = true;
+  protocall_->MaxArbitrationDenials(2);
+  EXPECT_THROW(protocall_->PortWrite(0x98, 0x01, 0x02), std::runtime_error);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].busError, kFalse);
+  EXPECT_EQ(seen[0].retryCount, 0);
+  EXPECT_EQ(seen[0].holder, 0u);
+  EXPECT_EQ(seen[0].lines, testing::Lines("H", true).front());
+  EXPECT_EQ(reports_.size(), 1u);  // the handler before the empty one heard it
 }
 
 TEST_F(Arbitration, TheRetryCountFollowsMaxArbitrationDenials) {

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <vector>
 #include <string_view>
 
 #include "VirtualPc.h"
@@ -44,7 +46,6 @@ TEST(WideArithmetic, SignedReinterpretation) {
   // Bit by bit, a fraction counts for nothing and bits above 30 are not looked at.
   EXPECT_EQ(procedures::ToSigned32(2147483647.5), -1);
   EXPECT_EQ(procedures::ToSigned32(4294967296.0 + 5), -2147483643);
-  EXPECT_EQ(procedures::ToSigned32(36893488147419103232.0 + 8192), -2147475456);  // 2^65: the wide slices
   EXPECT_EQ(procedures::ToSigned32(65535), 65535);
   EXPECT_EQ(procedures::ToSigned32(2.5), 2);  // ties go to the even neighbour
   EXPECT_EQ(procedures::ToSigned32(-7), -7);
@@ -55,6 +56,38 @@ TEST(WideArithmetic, SignedReinterpretation) {
     EXPECT_EQ(error.Number(), 6);
     EXPECT_EQ(error.Description(), "Overflow");
   }
+}
+
+// Values the routines cannot hold as bit patterns end in the overflow error,
+// never in a conversion whose result the language leaves undefined.
+TEST(WideArithmetic, NanInfinitiesAndValuesPast2To64AreOverflows) {
+  const double nan = std::nan("");
+  const double inf = HUGE_VAL;
+  const double two64 = std::ldexp(1.0, 64);
+  const std::vector<std::pair<const char*, std::function<void()>>> calls{
+      {"ToSigned32 NaN", [&] { procedures::ToSigned32(nan); }},
+      {"ToSigned32 +inf", [&] { procedures::ToSigned32(inf); }},
+      {"ToSigned32 -inf", [&] { procedures::ToSigned32(-inf); }},
+      {"ToSigned32 2^64", [&] { procedures::ToSigned32(two64); }},
+      {"ToSigned32 2^65", [&] { procedures::ToSigned32(2 * two64 + 8192); }},
+      {"BitAndWide NaN", [&] { procedures::BitAndWide(nan, 1); }},
+      {"BitAndWide inf", [&] { procedures::BitAndWide(1, inf); }},
+      {"BitAndWide 2^200", [&] { procedures::BitAndWide(std::ldexp(1.0, 200), 1); }},
+      {"BitOrWide NaN", [&] { procedures::BitOrWide(1, nan); }},
+      {"BitOrWide -inf", [&] { procedures::BitOrWide(-inf, 1); }},
+      {"BitOrWide -2^64", [&] { procedures::BitOrWide(-two64, 1); }},
+  };
+  for (const auto& [name, call] : calls) {
+    try {
+      call();
+      ADD_FAILURE() << name << ": no overflow";
+    } catch (const RuntimeError& error) {
+      EXPECT_EQ(error.Number(), RuntimeError::kOverflow) << name;
+    }
+  }
+  // Just below the limit the routines still answer.
+  EXPECT_EQ(procedures::ToSigned32(two64 - 2048), -2048);
+  EXPECT_EQ(procedures::BitOrWide(two64 - 65536, 1), two64 - 65535);
 }
 
 TEST(WideArithmetic, AndAndOrOnWideValues) {

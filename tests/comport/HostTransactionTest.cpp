@@ -2,6 +2,7 @@
 // waits, presence, and whole reads and writes of the chip on the PC's SMBus.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "OnBoardPc.h"
@@ -35,6 +36,13 @@ PortAccess LastAccess(OnBoardPc& pc, int base) {
   throw std::logic_error("no access");
 }
 
+// Each register access reaches its register alone: byte reads and writes.
+bool OnlyByteAccesses(OnBoardPc& pc, int base) {
+  return std::all_of(pc.Accesses().begin(), pc.Accesses().end(), [base](const PortAccess& access) {
+    return access.port < base || access.port >= base + 16 || access.width == 8;
+  });
+}
+
 TEST(HostTransactions, Layout8086RegisterOrder) {
   OnBoardPc pc("clock=manual");
   SMBus smbus;
@@ -42,8 +50,8 @@ TEST(HostTransactions, Layout8086RegisterOrder) {
   pc.Accesses().clear();
   smbus.PortRead(0x4C, 0xFE);
   EXPECT_EQ(pc.Writes(0x5000), (Writes{{6, 0}, {5, 0}, {3, 0xFE}, {4, 0x99}, {0, 0x1F}, {2, 0x48}}));
-  EXPECT_EQ(LastAccess(pc, 0x5000).port, 0x5005);
-  EXPECT_EQ(LastAccess(pc, 0x5000).width, 16);
+  EXPECT_EQ(LastAccess(pc, 0x5000).port, 0x5006);  // the data word: data 0, then data 1 above it
+  EXPECT_TRUE(OnlyByteAccesses(pc, 0x5000));
 
   pc.Accesses().clear();
   smbus.PortWrite(0x4C, 0x09, 0x04);
@@ -53,6 +61,7 @@ TEST(HostTransactions, Layout8086RegisterOrder) {
   pc.Accesses().clear();
   smbus.DevicePresent(0x4C);
   EXPECT_EQ(pc.Writes(0x5000), (Writes{{3, 0}, {4, 0x99}, {0, 0x1F}, {2, 0x48}}));
+  EXPECT_TRUE(OnlyByteAccesses(pc, 0x5000));
 }
 
 TEST(HostTransactions, Layout10B9RegisterOrder) {
@@ -62,7 +71,8 @@ TEST(HostTransactions, Layout10B9RegisterOrder) {
   pc.Accesses().clear();
   smbus.PortRead(0x4C, 0xFE);
   EXPECT_EQ(pc.Writes(0xE800), (Writes{{0, 0xF0}, {7, 0xFE}, {3, 0x99}, {1, 0x20}, {2, 0}}));
-  EXPECT_EQ(LastAccess(pc, 0xE800).port, 0xE804);
+  EXPECT_EQ(LastAccess(pc, 0xE800).port, 0xE805);
+  EXPECT_TRUE(OnlyByteAccesses(pc, 0xE800));
 
   pc.Accesses().clear();
   smbus.PortWrite(0x4C, 0x09, 0x04);
@@ -72,6 +82,7 @@ TEST(HostTransactions, Layout10B9RegisterOrder) {
   pc.Accesses().clear();
   smbus.DevicePresent(0x4C);
   EXPECT_EQ(pc.Writes(0xE800), (Writes{{0, 0xF0}, {7, 0}, {3, 0x99}, {1, 0x20}, {2, 0xFF}}));
+  EXPECT_TRUE(OnlyByteAccesses(pc, 0xE800));
 }
 
 TEST(HostTransactions, ChipOnTheOnBoardSmbusReadsItsIdentityAndKeepsALimit) {
@@ -218,6 +229,18 @@ TEST(HostTransactions, DataWordThatDoesNotFitAByteIsAnOverflow) {
   }
 }
 
+// The in-use semaphore of ICH-style controllers is set by the first status
+// read and never cleared by the transactions; it is no error.
+TEST(HostTransactions, TheInUseFlagDoesNotHideDevices) {
+  OnBoardPc pc("clock=manual,smbus=ich,smbus-inuse");
+  SMBus smbus;
+  GuardWaits(pc);
+  EXPECT_EQ(smbus.DevicePresent(0x4E), kTrue);
+  EXPECT_EQ(smbus.DevicePresent(0x4E), kTrue);
+  EXPECT_EQ(smbus.DevicePresent(0x2A), kFalse);
+  EXPECT_EQ(smbus.PortRead(0x4E, 0xFE), 0x41);
+}
+
 TEST(HostTransactions, RefusedPortsMakeNoDevicePresent) {
   OnBoardPc pc("clock=manual,addmultiport-refused");
   SMBus smbus;
@@ -226,6 +249,24 @@ TEST(HostTransactions, RefusedPortsMakeNoDevicePresent) {
   EXPECT_EQ(smbus.DevicePresent(0x4E), kFalse);
   EXPECT_EQ(smbus.PortRead(0x4E, 0xFE), 0);
   EXPECT_TRUE(pc.Writes(0x5000).empty());
+}
+
+// A base a program sets can be any 32-bit number: registers past the I/O
+// space (or past the largest number) cannot be opened, and nothing is sent.
+TEST(HostTransactions, RegistersOutsideTheIoSpaceCannotBeOpened) {
+  for (std::int32_t base : {0x10000, 2147483647 - 2, -16}) {
+    SCOPED_TRACE(base);
+    OnBoardPc pc("clock=manual");
+    SMBus smbus;
+    GuardWaits(pc);
+    smbus.SMBusBaseAddress(base);
+    pc.Accesses().clear();
+    EXPECT_EQ(smbus.DevicePresent(0x4E), kFalse);
+    EXPECT_EQ(smbus.PortRead(0x4E, 0xFE), 0);
+    smbus.PortWrite(0x4E, 0x0D, 0x40);
+    EXPECT_TRUE(pc.Accesses().empty());
+    EXPECT_EQ(pc.Machine().OnBoard().Chip().ReadRegister(0x07), 0x55);
+  }
 }
 
 TEST(HostTransactions, FrameDelayIsClampedAndSharedWithThePrinterPortEngine) {

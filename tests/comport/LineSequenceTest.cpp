@@ -133,6 +133,20 @@ TEST(LineTables, OtherBooleanValuesKeepTheLoadedTables) {
   EXPECT_EQ(pc.Writes(kData), Lines(kStart, false));
 }
 
+// DataInverted = 1 is stored without loading tables: the engine goes on
+// driving and reading the inverting adapter, so reads do not change.
+TEST(LineTables, ReadDataFollowsTheLoadedTablesNotTheFlag) {
+  testing::VirtualPc pc("clock=manual,board-port=1");  // the board's chip behind the inverting adapter
+  SMBusProtocall protocall;
+  protocall.DataInverted(kTrue);
+  ASSERT_EQ(protocall.PortRead(0x98, 0xFE), 0x41);
+  protocall.DataInverted(1);
+  EXPECT_EQ(protocall.PortRead(0x98, 0xFE), 0x41);
+  protocall.DataInverted(kFalse);
+  protocall.DataInverted(1);
+  EXPECT_NE(protocall.PortRead(0x98, 0xFE), 0x41);  // direct tables on an inverting adapter
+}
+
 TEST(LineTables, EepromConstructionLoadsTheInvertedPatternsUntilDataInvertedIsAssigned) {
   testing::VirtualPc pc;
   SMBusProtocall protocall;

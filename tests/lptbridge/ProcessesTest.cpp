@@ -131,6 +131,38 @@ TEST(LptBridgeProcesses, EnableRangeOpensFirstToLastInclusive) {
   EXPECT_EQ(program.process->GetLastError(), 0x00200002u);
 }
 
+// Grants are counted, not flags: one release ends a repeated claim, and a
+// released claim leaves open what an enabled range still covers.
+TEST(LptBridgeProcesses, ReleaseEndsARepeatedClaimAndKeepsAnOverlappingRangeOpen) {
+  auto machine = MachineWith("personality=xp");
+  Program program(machine);
+  Program other(machine);
+  ASSERT_EQ(program.library.ClaimParallelPort(1, -1), 1);
+  ASSERT_EQ(program.library.ClaimParallelPort(1, -1), 1);
+  EXPECT_EQ(program.library.ReleaseParallelPort(1), 1);
+  EXPECT_EQ(program.library.ReleaseParallelPort(1), 0);  // nothing left to release
+  EXPECT_THROW(program.process->In8(0x379), platform::PortAccessFault);
+  EXPECT_EQ(other.library.ClaimParallelPort(1, -1), 1);
+  EXPECT_EQ(other.library.ReleaseParallelPort(1), 1);
+
+  ASSERT_EQ(program.library.EnableIOPortRange(0, 0x378, 0x37F), 1);
+  ASSERT_EQ(program.library.ClaimParallelPort(1, -1), 1);
+  EXPECT_EQ(program.library.ReleaseParallelPort(1), 1);
+  EXPECT_NO_THROW(program.process->In8(0x379));
+  EXPECT_NO_THROW(program.process->Out8(0x37A, 0));
+}
+
+// The record's size field is the caller's word; the driver must not read
+// that many bytes from it. Under the address sanitizer a read past the
+// 12-byte record fails this test.
+TEST(LptBridgeProcesses, ARecordClaimingMoreRoomThanItHasIsNotReadPastItsEnd) {
+  auto machine = MachineWith("personality=xp");
+  Program program(machine);
+  auto record = std::make_unique<ParallelPortInfo>(ParallelPortInfo{4095, 0, 0});
+  EXPECT_EQ(program.library.GetParallelPortInfo(1, record.get()), 1);
+  EXPECT_EQ(record->portAddress, 0x378u);
+}
+
 TEST(LptBridgeProcesses, ClosingTheProcessGivesItsClaimsBack) {
   auto machine = MachineWith("personality=xp");
   Program keeper(machine);

@@ -222,17 +222,31 @@ TEST(QtsctlCommandLine, TraceIsRefusedOnTheHost) {
   EXPECT_NE(result.err.find("--trace records the virtual PC's bus"), std::string::npos) << result.err;
 }
 
-TEST(QtsctlCommandLine, HostWithoutPortPermissionIsBadInput) {
-  // Root may use I/O ports; drop the capability that allows it.
+// The host machine itself needs no privilege; raw controller access does,
+// and its refusal names the way that needs none.
+TEST(QtsctlCommandLine, RawSmbusWithoutPortPermissionIsBadInput) {
   std::vector<std::string> prefix;
   if (::geteuid() == 0) {
     if (std::system("command -v setpriv >/dev/null 2>&1") != 0) GTEST_SKIP() << "running as root without setpriv";
     prefix = {"setpriv", "--bounding-set=-sys_rawio", "--inh-caps=-sys_rawio", "--"};
   }
-  const auto result = RunTool({"--machine", "host", "read", "0x4C", "0"}, "", prefix);
+  const auto result = RunTool({"--machine", "host", "--host", "smbus=raw", "read", "--smbus", "0x4C", "0"}, "", prefix);
   EXPECT_EQ(result.status, 2);
   EXPECT_EQ(Lines(result.err).size(), 1u) << result.err;
   EXPECT_NE(result.err.find("CAP_SYS_RAWIO"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("smbus=kernel"), std::string::npos) << result.err;
+}
+
+TEST(QtsctlCommandLine, HostOptionsBelongToTheHostMachine) {
+  auto result = RunTool({"--machine", "sim", "--i2c", "0", "read", "0x4C", "0"});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_NE(result.err.find("--i2c apply to --machine host"), std::string::npos) << result.err;
+  result = RunTool({"--machine", "host", "--host", "smbus=fast", "read", "0x4C", "0"});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_NE(result.err.find("smbus=fast"), std::string::npos) << result.err;
+  result = RunTool({"--i2c", "3", "read", "--port", "1", "0x4C", "0"});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_NE(result.err.find("--i2c chooses the on-board SMBus"), std::string::npos) << result.err;
 }
 
 TEST(QtsctlCommandLine, HelpAndVersion) {

@@ -1,5 +1,5 @@
 // The on-board SMBus host controllers driven register by register through the
-// word port library, on a driven clock.
+// port library, on a driven clock.
 #include <gtest/gtest.h>
 
 #include <numeric>
@@ -23,10 +23,11 @@ struct Pc {
     process->AddMultiPort(base, 16);
   }
   std::uint16_t In(int offset) { return static_cast<std::uint16_t>(process->CanInpw(base + offset)); }
-  void Out(int offset, int value) { process->CanOutpw(base + offset, value); }
+  void Out(int offset, int value) { process->CanOutp(base + offset, value); }
+  void OutWord(int offset, int value) { process->CanOutpw(base + offset, value); }
   void Wait(std::uint64_t nanoseconds = 2'000'000) { machine->GetClock().Advance(nanoseconds); }
 
-  // Byte-data transactions as the component runs them, one word write per register.
+  // Byte-data transactions as the component runs them, one byte write per register.
   std::uint8_t Read8086(int address, int command) {
     Out(HostController8086::kCommand, command);
     Out(HostController8086::kAddress, address * 2 + 1);
@@ -99,14 +100,32 @@ TEST(HostController, Layout8086WritesAndFlagsAnAbsentDevice) {
   EXPECT_EQ(pc.In(HostController8086::kStatus), 0);
 }
 
-TEST(HostController, WordWritesReachTheAddressedRegisterOnly) {
+TEST(HostController, WordWritesReachTheRegisterAboveToo) {
   Pc pc("smbus=piix4");
-  pc.Out(HostController8086::kCommand, 0xFE);
   pc.Out(HostController8086::kData1, 0x77);
-  pc.Out(HostController8086::kData0, 0x12);    // a real chipset would also clear data 1
-  pc.Out(HostController8086::kControl, 0x08);  // no start bit: nothing runs, the command stays
-  EXPECT_EQ(pc.In(HostController8086::kData0), 0x7712);
-  EXPECT_EQ(pc.In(HostController8086::kCommand) & 0xFF, 0xFE);
+  pc.OutWord(HostController8086::kData0, 0x12);
+  EXPECT_EQ(pc.In(HostController8086::kData0), 0x0012);
+  // The control word starts the transaction with the command it finds, then
+  // its high byte lands in the command register.
+  pc.Out(HostController8086::kCommand, 0xFE);
+  pc.Out(HostController8086::kAddress, 0x4E * 2 + 1);
+  pc.OutWord(HostController8086::kControl, 0x0048);
+  pc.Wait();
+  EXPECT_EQ(pc.In(HostController8086::kData0), 0x41);
+  EXPECT_EQ(pc.In(HostController8086::kCommand) & 0xFF, 0);
+}
+
+TEST(HostController, InUseFlagIsSetByAStatusReadAndClearedOnlyByAOne) {
+  Pc plain("smbus=ich");
+  plain.In(HostController8086::kStatus);
+  EXPECT_EQ(plain.In(HostController8086::kStatus), 0);
+  Pc pc("smbus=ich,smbus-inuse");
+  EXPECT_EQ(pc.In(HostController8086::kStatus), 0);  // the read that sets it shows it clear
+  EXPECT_EQ(pc.In(HostController8086::kStatus), HostController8086::kInUse);
+  pc.Out(HostController8086::kStatus, 0x1F);
+  EXPECT_EQ(pc.In(HostController8086::kStatus), HostController8086::kInUse);
+  pc.Out(HostController8086::kStatus, HostController8086::kInUse);
+  EXPECT_EQ(pc.In(HostController8086::kStatus), 0);
 }
 
 TEST(HostController, Layout10B9ReadsTheChipAndFlagsAnAbsentDevice) {

@@ -31,10 +31,10 @@ TEST(PciMechanism, DefaultMachineHasThePowerManagementFunctionAt0_7_3WithItsSmbu
   EXPECT_EQ(pc.Config(1, 7, 3, 0), 0xFFFFFFFFu);  // no second bus
 }
 
-TEST(PciMechanism, UnalignedRegisterReachesTheAlignedDwordAndTheAddressReadsBackWhole) {
+TEST(PciMechanism, UnalignedRegisterReachesTheAlignedDwordAndTheAddressKeepsOnlyItsImplementedBits) {
   Pc pc;
-  pc.process->CanOutpd(0xCF8, static_cast<std::int32_t>(Address(0, 7, 3, 0xD2)));
-  EXPECT_EQ(static_cast<std::uint32_t>(pc.process->CanInpd(0xCF8)), Address(0, 7, 3, 0xD2));
+  pc.process->CanOutpd(0xCF8, static_cast<std::int32_t>(Address(0, 7, 3, 0xD2) | 0x7F000000u));
+  EXPECT_EQ(static_cast<std::uint32_t>(pc.process->CanInpd(0xCF8)), Address(0, 7, 3, 0xD0));
   EXPECT_EQ(static_cast<std::uint32_t>(pc.process->CanInpd(0xCFC)), pc.Config(0, 7, 3, 0xD0));
 }
 

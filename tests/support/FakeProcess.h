@@ -99,6 +99,8 @@ class FakeProcess : public platform::Process {
   void CanOutpd(std::int32_t, std::int32_t) override {}
   std::int32_t CanInpw(std::int32_t) override { return 0xFFFF; }
   void CanOutpw(std::int32_t, std::int32_t) override {}
+  std::int32_t CanInp(std::int32_t) override { return 0xFF; }
+  void CanOutp(std::int32_t, std::int32_t) override {}
   std::int32_t AddMultiPort(std::int32_t, std::int32_t) override { return 1; }
   std::int32_t RemovePort(std::int32_t) override { return 1; }
   std::atomic<std::int32_t>& SharedCounter(const std::string&) override { return attachCount; }

@@ -45,6 +45,9 @@ void SetDataInverted(Boolean value);
 void LoadInvertedConfiguration();
 // Loads only the inverting adapter's line patterns, as EEPROM construction does.
 void LoadInvertedPatterns();
+// The loaded read-back table is the inverting adapter's: the status register
+// shows each line turned over, so a sampled byte needs complementing.
+bool ReadBackInverted();
 // Sets the line OR mask and drives the idle level with it.
 void SetOrMask(std::uint8_t mask);
 
@@ -114,6 +117,8 @@ std::string GetWindowsBuildText();
 std::int16_t GetWindowsVersionCode();
 // Nearest 32-bit integer, ties to even; RuntimeError (overflow) outside the range.
 std::int32_t RoundToInt32(double value);
+// The wide-number routines take whole numbers below 2^64 in magnitude; NaN,
+// infinities and anything beyond raise RuntimeError (overflow).
 std::int32_t ToSigned32(double value);
 double BitAndWide(double a, double b);
 double BitOrWide(double a, double b);

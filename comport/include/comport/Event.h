@@ -7,7 +7,9 @@
 namespace comport {
 
 // An event of a component class: handlers run synchronously, in the order
-// they subscribed, on the thread that raises the event.
+// they subscribed, on the thread that raises the event. An empty handler is
+// skipped; an exception from a handler passes to the caller of the method
+// that raised the event.
 template <typename... Args>
 class Event {
  public:
@@ -23,7 +25,8 @@ class Event {
   void Raise(Args... args) const {
     // A handler may subscribe or unsubscribe while the event runs.
     const auto handlers = handlers_;
-    for (const auto& [subscription, handler] : handlers) handler(args...);
+    for (const auto& [subscription, handler] : handlers)
+      if (handler) handler(args...);
   }
 
  private:

@@ -33,8 +33,20 @@ void WritePCIDword(std::uint8_t bus, std::uint8_t device, std::uint8_t function,
 std::int32_t ReadBase(std::int32_t port);
 // The same, but empty when the port cannot be opened.
 std::optional<std::int32_t> TryReadBase(std::int32_t port);
-// One word write; nothing when the port cannot be opened.
+// One word write; nothing when the port cannot be opened. The word reaches
+// `port` and the port above it.
 void WriteBase(std::int32_t port, std::int32_t value);
+// One byte write that reaches `port` alone; nothing when the port cannot be
+// opened. The transactions write their registers with it.
+void WriteBaseByte(std::int32_t port, std::uint8_t value);
+// The word at `port` as two byte reads, low byte first, sign-extended; empty
+// when the port cannot be opened. The transactions read their registers with
+// it: a word read would reach two registers in one access, which some
+// controllers refuse outright (QEMU's PIIX4 model reads 0 then).
+std::optional<std::int32_t> ReadBaseBytes(std::int32_t port);
+// The port at `offset` above SMBusBaseAddress; empty when that lies outside
+// the 64 KiB I/O space (a base set by a program can be any 32-bit number).
+std::optional<std::int32_t> HostRegisterPort(std::int32_t offset);
 
 // ---- discovery ----
 

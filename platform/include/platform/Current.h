@@ -10,9 +10,9 @@ namespace platform {
 
 // The process that the libraries loaded in this address space act for.
 // Without a configured one, the first call picks the backend: QTS_MACHINE=host
-// selects this Linux machine, unset or QTS_MACHINE=sim the default virtual PC
-// (with the options in QTS_SIM, if any). A backend that cannot be had ends
-// the program with a message saying why.
+// selects this Linux machine (with the options in QTS_HOST, if any), unset or
+// QTS_MACHINE=sim the default virtual PC (with the options in QTS_SIM). A
+// backend that cannot be had ends the program with a message saying why.
 Process& Current();
 
 // Ends the current process and goes on as `next`, as if a new program had
@@ -21,10 +21,10 @@ Process& Current();
 // per-process state.
 void StartProcess(std::shared_ptr<Process> next);
 
-// The backend chosen by the environment, created but not made current.
-// Throws BackendUnavailable with the reason.
-std::shared_ptr<Process> CreateBackendProcess(const std::string& machine,
-                                              const std::string& simOptions);
+// A backend, created but not made current: "host" with the host backend's
+// options, "sim" or empty with the virtual PC's. Throws BackendUnavailable
+// with the reason.
+std::shared_ptr<Process> CreateBackendProcess(const std::string& machine, const std::string& options);
 
 // The virtual PC's options, one "key[=VALUE]  meaning" line each.
 // Throws BackendUnavailable when the virtual PC cannot be loaded.

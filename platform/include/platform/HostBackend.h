@@ -1,13 +1,19 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/Process.h"
 
 namespace platform {
 
-// This Linux machine: real port instructions, parallel ports from the kernel's
-// parport subsystem. Throws BackendUnavailable when it cannot be used here.
-std::shared_ptr<Process> CreateHostProcess();
+// This Linux machine, with least privilege: printer ports through the
+// kernel's parport subsystem (ppdev), the on-board SMBus through the kernel's
+// I2C adapter. `options` is "key=value,..." (HostOptionHelp lists them).
+// Throws BackendUnavailable with what the user can do when it cannot be had.
+std::shared_ptr<Process> CreateHostProcess(const std::string& options = "");
+
+// The host backend's options, one "key=VALUE  meaning" line each.
+std::string HostOptionHelp();
 
 }  // namespace platform

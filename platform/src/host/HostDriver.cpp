@@ -1,16 +1,11 @@
-// The port driver's requests and the word port library, played by the
-// kernel's parport subsystem and the port permission bitmap.
-#include <fcntl.h>
-#include <linux/ppdev.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
-
+// The port driver's requests, played by the kernel's parport subsystem.
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 #include "HostPorts.h"
 #include "HostProcess.h"
+#include "Notices.h"
 #include "platform/WinTypes.h"
 
 namespace platform::host {
@@ -20,8 +15,6 @@ constexpr std::uint32_t kClaim = 0x83012400, kRelease = 0x83012404, kQuery = 0x8
                         kEnableRange = 0x8301240C;
 constexpr std::uint32_t kGranted = 0, kHeldByOther = 1, kRefused = 2;
 constexpr std::uint32_t kErrorInvalidFunction = 1;
-constexpr std::uint16_t kPortRegisters = 3;
-constexpr std::uint16_t kConfigurationPorts = 0xCF8;
 
 std::uint32_t Word(const void* buffer, std::size_t index) {
   std::uint32_t value = 0;
@@ -80,90 +73,46 @@ bool HostProcess::DeviceIoControl(Handle device, std::uint32_t code, const void*
   return true;
 }
 
+// A claim that the kernel refuses is told to the user once, with what to do:
+// the component skips a refused access without a word.
 std::uint32_t HostProcess::ClaimPort(std::int32_t port) {
   if (claims_.count(port)) return kGranted;
   const auto ports = EnumerateParports();
   if (port < 1 || port > static_cast<std::int32_t>(ports.size())) return kRefused;
-  const HostParport& parport = ports[static_cast<std::size_t>(port - 1)];
-  const std::string path = "/dev/parport" + std::to_string(parport.number);
-  const int fd = open(path.c_str(), O_RDWR);
-  if (fd < 0) return kRefused;
-  if (ioctl(fd, PPEXCL) != 0 || ioctl(fd, PPCLAIM) != 0) {
-    const bool busy = errno == EBUSY;
-    close(fd);
-    return busy ? kHeldByOther : kRefused;
+  auto claim = ClaimedParport::Claim(ports[static_cast<std::size_t>(port - 1)], options_.ports);
+  switch (claim.outcome) {
+    case ClaimedParport::Outcome::Granted:
+      claims_[port] = std::move(claim.port);
+      return kGranted;
+    case ClaimedParport::Outcome::HeldByOther:
+      NoticeOnce("held" + std::to_string(port), claim.message + "; it is used again as soon as that program lets it go");
+      return kHeldByOther;
+    case ClaimedParport::Outcome::Refused:
+      break;
   }
-  if (!SetPortPermission(parport.base, kPortRegisters, true)) {
-    ioctl(fd, PPRELEASE);
-    close(fd);
-    return kRefused;
-  }
-  claims_[port] = {fd, parport.base};
-  return kGranted;
+  NoticeOnce("refused" + std::to_string(port), claim.message);
+  return kRefused;
 }
 
-bool HostProcess::ReleasePort(std::int32_t port) {
-  auto found = claims_.find(port);
-  if (found == claims_.end()) return false;
-  SetPortPermission(found->second.base, kPortRegisters, false);
-  ioctl(found->second.fd, PPRELEASE);
-  close(found->second.fd);
-  claims_.erase(found);
-  return true;
-}
+bool HostProcess::ReleasePort(std::int32_t port) { return claims_.erase(port) != 0; }
 
+// Ranges have no driver to go through: they need port instructions, and so
+// CAP_SYS_RAWIO.
 std::uint32_t HostProcess::EnableRange(std::uint32_t first, std::uint32_t last) {
   if (first > last || last > 0xFFFF) return kRefused;
   const std::uint32_t count = last - first + 1;
-  if (!SetPortPermission(static_cast<std::uint16_t>(first), count, true)) return kRefused;
+  if (!SetPortPermission(static_cast<std::uint16_t>(first), count, true)) {
+    NoticeOnce("range", "enabling I/O port ranges needs the CAP_SYS_RAWIO capability (root)");
+    return kRefused;
+  }
   ranges_.emplace_back(static_cast<std::uint16_t>(first), count);
   return kGranted;
 }
 
 void HostProcess::ReleaseEverything() {
-  while (!claims_.empty()) ReleasePort(claims_.begin()->first);
+  claims_.clear();
   for (const auto& [first, count] : ranges_) SetPortPermission(first, count, false);
   ranges_.clear();
-}
-
-bool HostProcess::CanIoOpen(std::int32_t port) {
-  if (port == kConfigurationPorts || port == kConfigurationPorts + 4) {
-    if (!configurationPortsOpen_) configurationPortsOpen_ = SetPortPermission(kConfigurationPorts, 8, true);
-    return configurationPortsOpen_;
-  }
-  return std::any_of(canIoRanges_.begin(), canIoRanges_.end(),
-                     [port](const auto& range) { return port >= range.first && port < range.first + range.second; });
-}
-
-std::int32_t HostProcess::CanInpd(std::int32_t port) {
-  return CanIoOpen(port) ? static_cast<std::int32_t>(PortIn32(static_cast<std::uint16_t>(port))) : 0;
-}
-
-void HostProcess::CanOutpd(std::int32_t port, std::int32_t value) {
-  if (CanIoOpen(port)) PortOut32(static_cast<std::uint16_t>(port), static_cast<std::uint32_t>(value));
-}
-
-std::int32_t HostProcess::CanInpw(std::int32_t port) {
-  return CanIoOpen(port) ? PortIn16(static_cast<std::uint16_t>(port)) : 0;
-}
-
-void HostProcess::CanOutpw(std::int32_t port, std::int32_t value) {
-  if (CanIoOpen(port)) PortOut16(static_cast<std::uint16_t>(port), static_cast<std::uint16_t>(value));
-}
-
-std::int32_t HostProcess::AddMultiPort(std::int32_t port, std::int32_t count) {
-  if (port < 0 || count <= 0 || port + count > 0x10000) return 0;
-  if (!SetPortPermission(static_cast<std::uint16_t>(port), static_cast<std::uint32_t>(count), true)) return 0;
-  canIoRanges_[port] = count;
-  return 1;
-}
-
-std::int32_t HostProcess::RemovePort(std::int32_t port) {
-  auto found = canIoRanges_.find(port);
-  if (found == canIoRanges_.end()) return 0;
-  SetPortPermission(static_cast<std::uint16_t>(port), static_cast<std::uint32_t>(found->second), false);
-  canIoRanges_.erase(found);
-  return 1;
 }
 
 }  // namespace platform::host

@@ -10,21 +10,26 @@
 #include <thread>
 
 #include "HostPorts.h"
+#include "Notices.h"
+#include "platform/PortAccessFault.h"
 #include "platform/TimeOfDay.h"
 #include "platform/WinTypes.h"
 
 namespace platform::host {
 
 namespace {
-// The personality this machine shows: Windows XP, so that the component
-// claims its ports through the port access library.
-constexpr std::uint32_t kMajor = 5, kMinor = 1, kBuild = 2600;
+// The personality this machine shows: an NT-family Windows after NT 5. The
+// component then claims its printer ports through the port access library
+// (the build is none of the 95 family's) and searches for an on-board SMBus
+// host (the version is neither NT 4 nor NT 5).
+constexpr std::uint32_t kMajor = 6, kMinor = 1, kBuild = 7601;
 constexpr const char* kSystemDirectory = "C:\\WINDOWS\\system32";
 constexpr const char* kDriverDevice = "\\\\.\\LptBridge";
 constexpr ScHandle kManager = 0x1000, kService = 0x1004;
 }  // namespace
 
-HostProcess::HostProcess() = default;
+HostProcess::HostProcess(const HostOptions& options, std::unique_ptr<CanIo> smbus)
+    : options_(options), smbus_(std::move(smbus)) {}
 
 HostProcess::~HostProcess() {
   ReleaseEverything();
@@ -79,6 +84,9 @@ bool HostProcess::DriverLoaded() const { return access("/proc/sys/dev/parport", 
 
 Handle HostProcess::CreateFileA(const std::string& path, std::uint32_t, std::uint32_t, std::uint32_t,
                                 std::uint32_t) {
+  if (path == kDriverDevice && !DriverLoaded())
+    NoticeOnce("parport", "the kernel's parallel-port subsystem is not loaded, so there are no printer ports: "
+                          "sudo modprobe parport_pc ppdev");
   if (path != kDriverDevice || !DriverLoaded()) {
     Fail(ErrorFileNotFound);
     return InvalidHandleValue;
@@ -150,12 +158,83 @@ ProcAddress HostProcess::GetProcAddress(ModuleHandle, const std::string&) {
 
 bool HostProcess::FreeLibrary(ModuleHandle) { return Fail(ErrorInvalidHandle); }
 
-std::uint8_t HostProcess::In8(std::uint16_t port) { return PortIn8(port); }
-std::uint16_t HostProcess::In16(std::uint16_t port) { return PortIn16(port); }
-std::uint32_t HostProcess::In32(std::uint16_t port) { return PortIn32(port); }
-void HostProcess::Out8(std::uint16_t port, std::uint8_t value) { PortOut8(port, value); }
-void HostProcess::Out16(std::uint16_t port, std::uint16_t value) { PortOut16(port, value); }
-void HostProcess::Out32(std::uint16_t port, std::uint32_t value) { PortOut32(port, value); }
+ClaimedParport* HostProcess::ClaimedAt(std::uint16_t port) {
+  for (auto& [number, claim] : claims_)
+    if (claim->Holds(port)) return claim.get();
+  return nullptr;
+}
+
+void HostProcess::CheckRange(std::uint16_t port, unsigned width) const {
+  const bool open = std::any_of(ranges_.begin(), ranges_.end(), [&](const auto& range) {
+    return port >= range.first && port + width <= range.first + range.second;
+  });
+  if (!open) throw PortAccessFault(port);
+}
+
+// A claimed port's registers are reached through its claim; an enabled range
+// through port instructions; nothing else at all.
+std::uint8_t HostProcess::In8(std::uint16_t port) {
+  if (ClaimedParport* claim = ClaimedAt(port)) return claim->Read(port);
+  CheckRange(port, 1);
+  return PortIn8(port);
+}
+
+void HostProcess::Out8(std::uint16_t port, std::uint8_t value) {
+  if (ClaimedParport* claim = ClaimedAt(port)) return claim->Write(port, value);
+  CheckRange(port, 1);
+  PortOut8(port, value);
+}
+
+// Wider accesses to a claimed port's registers go byte by byte, low byte
+// first, as the port's 8-bit bus splits them.
+std::uint16_t HostProcess::In16(std::uint16_t port) {
+  if (ClaimedAt(port) || ClaimedAt(static_cast<std::uint16_t>(port + 1)))
+    return static_cast<std::uint16_t>(In8(port) | (In8(static_cast<std::uint16_t>(port + 1)) << 8));
+  CheckRange(port, 2);
+  return PortIn16(port);
+}
+
+std::uint32_t HostProcess::In32(std::uint16_t port) {
+  if (std::any_of(claims_.begin(), claims_.end(), [&](const auto& claim) {
+        return port + 3 >= claim.second->Base() && port < claim.second->Base() + ClaimedParport::kRegisters;
+      }))
+    return In16(port) | (static_cast<std::uint32_t>(In16(static_cast<std::uint16_t>(port + 2))) << 16);
+  CheckRange(port, 4);
+  return PortIn32(port);
+}
+
+void HostProcess::Out16(std::uint16_t port, std::uint16_t value) {
+  if (ClaimedAt(port) || ClaimedAt(static_cast<std::uint16_t>(port + 1))) {
+    Out8(port, static_cast<std::uint8_t>(value));
+    Out8(static_cast<std::uint16_t>(port + 1), static_cast<std::uint8_t>(value >> 8));
+    return;
+  }
+  CheckRange(port, 2);
+  PortOut16(port, value);
+}
+
+void HostProcess::Out32(std::uint16_t port, std::uint32_t value) {
+  if (std::any_of(claims_.begin(), claims_.end(), [&](const auto& claim) {
+        return port + 3 >= claim.second->Base() && port < claim.second->Base() + ClaimedParport::kRegisters;
+      })) {
+    Out16(port, static_cast<std::uint16_t>(value));
+    Out16(static_cast<std::uint16_t>(port + 2), static_cast<std::uint16_t>(value >> 16));
+    return;
+  }
+  CheckRange(port, 4);
+  PortOut32(port, value);
+}
+
+std::int32_t HostProcess::CanInpd(std::int32_t port) { return smbus_->CanInpd(port); }
+void HostProcess::CanOutpd(std::int32_t port, std::int32_t value) { smbus_->CanOutpd(port, value); }
+std::int32_t HostProcess::CanInpw(std::int32_t port) { return smbus_->CanInpw(port); }
+void HostProcess::CanOutpw(std::int32_t port, std::int32_t value) { smbus_->CanOutpw(port, value); }
+std::int32_t HostProcess::CanInp(std::int32_t port) { return smbus_->CanInp(port); }
+void HostProcess::CanOutp(std::int32_t port, std::int32_t value) { smbus_->CanOutp(port, value); }
+std::int32_t HostProcess::AddMultiPort(std::int32_t port, std::int32_t count) {
+  return smbus_->AddMultiPort(port, count);
+}
+std::int32_t HostProcess::RemovePort(std::int32_t port) { return smbus_->RemovePort(port); }
 
 std::atomic<std::int32_t>& HostProcess::SharedCounter(const std::string& name) {
   auto found = counters_.find(name);

@@ -7,20 +7,30 @@
 #include <string>
 #include <vector>
 
+#include "ClaimedParport.h"
+#include "HostOptions.h"
 #include "HostParports.h"
 #include "platform/Process.h"
 
 namespace platform::host {
 
-// This Linux machine, presented as an NT-family Windows: the kernel's parport
-// subsystem plays the port driver (the device opens while the subsystem is
-// loaded; a claim is an exclusive PPCLAIM on /dev/parportN followed by
-// ioperm on the port's three registers), port instructions are real, and
-// only ports that a claim, an enabled range or AddMultiPort opened may be
-// used: any other port faults, as on the original platform.
+// This Linux machine, presented as an NT-family Windows later than NT 5
+// (6.1, build 7601), so that the component claims its printer ports through
+// the port access library and also searches for an on-board SMBus host.
+//
+// The kernel's parport subsystem plays the port driver: the device opens
+// while the subsystem is loaded, and a claim is an exclusive PPCLAIM on
+// /dev/parportN. Port I/O on a claimed port's three registers goes through
+// ppdev's requests (or, with ports=ioperm, port instructions); an enabled
+// range uses port instructions after ioperm (CAP_SYS_RAWIO). Any other port
+// is refused before anything touches it: PortAccessFault, as the processor's
+// fault on the original platform.
+//
+// The word port library (CanIo) is the on-board SMBus: the kernel's adapter
+// presented as a host controller, the controller's raw registers, or none.
 class HostProcess : public Process {
  public:
-  HostProcess();
+  HostProcess(const HostOptions& options, std::unique_ptr<CanIo> smbus);
   ~HostProcess() override;
 
   std::uint32_t GetVersion() override;
@@ -64,33 +74,33 @@ class HostProcess : public Process {
   void CanOutpd(std::int32_t port, std::int32_t value) override;
   std::int32_t CanInpw(std::int32_t port) override;
   void CanOutpw(std::int32_t port, std::int32_t value) override;
+  std::int32_t CanInp(std::int32_t port) override;
+  void CanOutp(std::int32_t port, std::int32_t value) override;
   std::int32_t AddMultiPort(std::int32_t port, std::int32_t count) override;
   std::int32_t RemovePort(std::int32_t port) override;
   std::atomic<std::int32_t>& SharedCounter(const std::string& name) override;
 
  private:
-  struct Claim {
-    int fd;
-    std::uint16_t base;
-  };
-
   bool Fail(std::uint32_t error);
   bool DriverLoaded() const;
   std::uint32_t ClaimPort(std::int32_t port);
   bool ReleasePort(std::int32_t port);
   std::uint32_t EnableRange(std::uint32_t first, std::uint32_t last);
   void ReleaseEverything();
-  bool CanIoOpen(std::int32_t port);
+  // The claimed port whose registers include `port`; null when none does.
+  ClaimedParport* ClaimedAt(std::uint16_t port);
+  // Throws PortAccessFault unless an enabled range covers [port, port + width).
+  void CheckRange(std::uint16_t port, unsigned width) const;
 
   std::uint32_t lastError_ = 0;
   std::function<void()> pump_;
   std::vector<Handle> deviceHandles_;
   std::vector<Handle> processHandles_;
   Handle nextHandle_ = 0x40;
-  std::map<std::int32_t, Claim> claims_;
+  HostOptions options_;
+  std::unique_ptr<CanIo> smbus_;
+  std::map<std::int32_t, std::unique_ptr<ClaimedParport>> claims_;
   std::vector<std::pair<std::uint16_t, std::uint32_t>> ranges_;
-  std::map<std::int32_t, std::int32_t> canIoRanges_;
-  bool configurationPortsOpen_ = false;
   std::map<std::string, std::atomic<std::int32_t>*> counters_;
 };
 

@@ -36,6 +36,7 @@ struct MachineOptions {
   bool vxdMissing = false;
   bool addMultiPortRefused = false;
   bool smbusBusy = false;  // the on-board host controller stays busy and runs nothing
+  bool smbusInUseFlag = false;  // the 0x8086-layout controller has the ICH's in-use flag
   std::optional<std::uint8_t> onBoardNeverAcknowledges;  // 7-bit address on the on-board SMBus
 
   // Parses "key=value,key=value,flag"; throws std::invalid_argument naming

@@ -12,10 +12,11 @@ class PciFunction;
 
 // Configuration mechanism 1, decoded as the chipsets do it: a dword written to
 // 0xCF8 selects bus (bits 23-16), device (15-11), function (10-8) and
-// register (7-2; bits 1-0 are kept in the register but do not select), and
-// bit 31 enables the data window 0xCFC-0xCFF. An unaligned register therefore
-// reaches the aligned dword below it. Absent functions and a disabled window
-// read all ones; narrower accesses to 0xCF8 do not reach the address register.
+// register (7-2), and bit 31 enables the data window 0xCFC-0xCFF. Only those
+// bits are implemented: the reserved bits 30-24 and bits 1-0 read back 0, so
+// an unaligned register reaches the aligned dword below it and leaves no
+// trace in the address. Absent functions and a disabled window read all ones;
+// narrower accesses to 0xCF8 do not reach the address register.
 class PciHost : public PortDevice {
  public:
   static constexpr std::uint16_t kAddressPort = 0xCF8;

@@ -86,6 +86,8 @@ class Process : public platform::Process {
   void CanOutpd(std::int32_t port, std::int32_t value) override;
   std::int32_t CanInpw(std::int32_t port) override;
   void CanOutpw(std::int32_t port, std::int32_t value) override;
+  std::int32_t CanInp(std::int32_t port) override;
+  void CanOutp(std::int32_t port, std::int32_t value) override;
   std::int32_t AddMultiPort(std::int32_t port, std::int32_t count) override;
   std::int32_t RemovePort(std::int32_t port) override;
   // platform::SharedMemory
@@ -115,7 +117,7 @@ class Process : public platform::Process {
   std::uint32_t lastError_ = 0;
   std::function<void()> pump_;
   bool allPortsOpen_;
-  std::vector<std::uint8_t> openPorts_;
+  std::vector<std::uint16_t> openPorts_;  // grants covering each port
   std::map<std::int32_t, std::int32_t> canIoRanges_;  // first port -> count
   std::map<platform::Handle, HandleEntry> handles_;
   platform::Handle nextHandle_ = 0x40;

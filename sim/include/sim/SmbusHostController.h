@@ -43,11 +43,10 @@ HostResult RunHostTransfer(SmbusBus& bus, const HostTransfer& transfer);
 // that is busy on the machine's clock for the transfer's time.
 //
 // Decisions and known differences from real hardware:
-// - The registers are bytes. A word read returns the addressed register and
-//   the one above it; a word (or dword) write reaches the addressed register
-//   only, with the low byte of the value. (A real chipset also writes the
-//   byte above; the component writes one register per word write and relies
-//   on the next register keeping its value.)
+// - The registers are bytes, and wider accesses reach them as a chipset
+//   splits them: a word read returns the addressed register and the one
+//   above it, a word write puts its high byte into the register above (a
+//   control word 0x0048 starts the transaction and then clears the command).
 // - The transaction's effect on the devices happens when it starts; its
 //   results (status flags, read data) appear once its time has passed.
 // - The range is decoded only while every enable bit is set and the base is
@@ -71,8 +70,6 @@ class SmbusHostController : public PortDevice {
 
   std::uint8_t Read8(std::uint16_t port) final;
   void Write8(std::uint16_t port, std::uint8_t value) final;
-  void Write16(std::uint16_t port, std::uint16_t value) final;
-  void Write32(std::uint16_t port, std::uint32_t value) final;
 
  protected:
   virtual std::uint8_t ReadRegister(std::uint8_t offset) = 0;

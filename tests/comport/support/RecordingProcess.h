@@ -92,6 +92,8 @@ class RecordingProcess : public platform::Process {
   void CanOutpd(std::int32_t port, std::int32_t value) override { inner_->CanOutpd(port, value); }
   std::int32_t CanInpw(std::int32_t port) override { return inner_->CanInpw(port); }
   void CanOutpw(std::int32_t port, std::int32_t value) override { inner_->CanOutpw(port, value); }
+  std::int32_t CanInp(std::int32_t port) override { return inner_->CanInp(port); }
+  void CanOutp(std::int32_t port, std::int32_t value) override { inner_->CanOutp(port, value); }
   std::int32_t AddMultiPort(std::int32_t port, std::int32_t count) override {
     return inner_->AddMultiPort(port, count);
   }

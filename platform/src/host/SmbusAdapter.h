@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace platform::host {
+
+// The SMBus protocols a host controller runs as one transaction, numbered as
+// the 0x8086 register layout numbers them.
+enum class SmbusProtocol { Quick = 0, Byte = 1, ByteData = 2, WordData = 3 };
+
+struct SmbusTransfer {
+  SmbusProtocol protocol;
+  std::uint8_t address;  // 7-bit
+  bool read;
+  std::uint8_t command;  // register code; the byte itself for a send byte
+  std::uint16_t data;    // what a write sends (a word low byte first)
+};
+
+struct SmbusAnswer {
+  bool done;           // false: not acknowledged, or the adapter refused
+  std::uint16_t data;  // what a read brought back
+};
+
+// An SMBus adapter that runs whole transactions.
+class SmbusAdapter {
+ public:
+  virtual ~SmbusAdapter() = default;
+  virtual SmbusAnswer Transfer(const SmbusTransfer& transfer) = 0;
+};
+
+// The kernel's adapter /dev/i2c-N through i2c-dev's I2C_SMBUS requests: the
+// kernel's own driver of the controller carries each transaction out, so
+// nothing here races it. The device opens on the first transfer; a refusal
+// (no i2c-dev, no permission, an address a kernel driver has bound) is told
+// once on stderr with what the user can do, and the transfer fails.
+class I2cDevAdapter : public SmbusAdapter {
+ public:
+  explicit I2cDevAdapter(int number, std::string deviceDirectory = "/dev");
+  ~I2cDevAdapter() override;
+  I2cDevAdapter(const I2cDevAdapter&) = delete;
+  I2cDevAdapter& operator=(const I2cDevAdapter&) = delete;
+
+  SmbusAnswer Transfer(const SmbusTransfer& transfer) override;
+
+ private:
+  bool Open();
+  bool Select(std::uint8_t address);
+
+  int number_;
+  std::string path_;
+  int fd_ = -1;
+  bool refused_ = false;
+  int selected_ = -1;
+};
+
+// The adapter that drives the PC's own SMBus: the first one (by number)
+// whose kernel name starts with "SMBus" (the chipset drivers name theirs
+// "SMBus I801 adapter at ...", "SMBus PIIX4 adapter port 0 at ...").
+std::optional<int> FindOnBoardAdapter(const std::string& adapterClass = "/sys/class/i2c-adapter");
+
+}  // namespace platform::host

@@ -21,7 +21,7 @@ void FillChart(controls::StripChart& chart, double& now, std::size_t samples) {
 void BM_AddTwoSamples(benchmark::State& state) {
   controls::StripChart chart;
   double now = 0.0;
-  chart.SetTimeSource([&] { return now; });
+  chart.SetClocks([&] { return now; }, [&] { return now; });
   for (auto _ : state) FillChart(chart, now, 1);
   state.SetItemsProcessed(state.iterations() * 2);
 }
@@ -32,7 +32,7 @@ void BM_Repaint(benchmark::State& state) {
   const auto samples = static_cast<std::size_t>(state.range(0));
   controls::StripChart chart;
   double now = 0.0;
-  chart.SetTimeSource([&] { return now; });
+  chart.SetClocks([&] { return now; }, [&] { return now; });
   chart.resize(640, 300);
   FillChart(chart, now, samples);
   chart.TimeSpan(static_cast<double>(samples) * 0.005);

@@ -37,7 +37,7 @@ int main(int argc, char* argv[]) {
   MainMenuForm form;
   // Some readings on the chart and the bars, as a running monitor shows them.
   double now = 12 * 3600.0;
-  form.Strip1->SetTimeSource([&] { return now; });
+  form.Strip1->SetClocks([&] { return now; }, [&] { return now; });
   for (int i = 0; i < 12000; ++i) {
     now += 0.005;
     form.Strip1->AddSample(0, 65 + 35 * std::sin(i / 2000.0));

@@ -6,6 +6,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "Handler.h"
 #include "WindowPlacement.h"
 #include "frmAbout.h"
 #include "link/LinkNewComPort.h"
@@ -51,6 +52,7 @@ void MainMenuForm::StopMonitorTimers() {
 void MainMenuForm::MainTab_Click(int) {
   setCursor(Qt::WaitCursor);
   StopMonitorTimers();
+  if (MainTab->currentIndex() == kControlCenterTab) app::RunHandler(this, [this] { InitControlCenter(); });
   unsetCursor();
 }
 

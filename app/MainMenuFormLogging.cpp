@@ -25,6 +25,18 @@ std::string LocalPath(const QString& path) { return QFile::encodeName(path).toSt
 
 double NumberIn(const QString& text) { return numbers::Val(text.toStdString()); }
 
+// No log being written: the box greyed and disabled, the counter blank, and
+// "Make New Log" the way to start one.
+void ShowNotLogging(MainMenuForm& form) {
+  form.Check3->setText(QStringLiteral("Not Logging to File"));
+  form.Check3->Value(2);
+  form.Check3->setEnabled(false);
+  form.Label14->setText(QString());
+  form.Label7->setEnabled(false);
+  form.Label13->setEnabled(false);
+  form.MakeLog_CMD->setEnabled(true);
+}
+
 }  // namespace
 
 QString MainMenuForm::ChooseLogFile() {
@@ -48,13 +60,7 @@ void MainMenuForm::MakeLog_CMD_Click() {
                     QMessageBox::Ok, this);
     box.exec();
     LogFileName.clear();
-    Check3->setText(QStringLiteral("Not Logging to File"));
-    Check3->Value(2);
-    Check3->setEnabled(false);
-    Label14->setText(QString());
-    Label7->setEnabled(false);
-    Label13->setEnabled(false);
-    MakeLog_CMD->setEnabled(true);
+    ShowNotLogging(*this);
     ShowLogCounter();
     return;
   }
@@ -78,13 +84,7 @@ void MainMenuForm::Check3_Click() {
       case 0:
         // The file is open only while a line is written, so there is
         // nothing to close here.
-        Check3->setText(QStringLiteral("Not Logging to File"));
-        Check3->Value(2);
-        Check3->setEnabled(false);
-        Label14->setText(QString());
-        Label7->setEnabled(false);
-        Label13->setEnabled(false);
-        MakeLog_CMD->setEnabled(true);
+        ShowNotLogging(*this);
         lostLogLines_ = 0;
         ShowLogCounter();
         break;

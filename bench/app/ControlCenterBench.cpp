@@ -3,7 +3,6 @@
 // memory stays flat over a day of ticks at the loop's 5 ms rate.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -107,12 +106,3 @@ void BM_MemoryOverADay(benchmark::State& state) {
 BENCHMARK(BM_MemoryOverADay)->Arg(24)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

@@ -2,7 +2,6 @@
 // 5 ms, and a repaint of whatever the view shows, up to its whole history.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QImage>
 #include <cmath>
 
@@ -45,12 +44,3 @@ void BM_Repaint(benchmark::State& state) {
 BENCHMARK(BM_Repaint)->Arg(12000)->Arg(controls::StripChart::kDefaultCapacity)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

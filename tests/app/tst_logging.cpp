@@ -47,6 +47,12 @@ struct Logging {
     FileDialogs dialogs(path);
     QTest::mouseClick(form.MakeLog_CMD, Qt::LeftButton);
   }
+  // Logging a line on every tick to a new file; its path.
+  QString LogEveryTick(const char* name) {
+    form.Text1->setText(QStringLiteral("0"));
+    MakeLog(Path(name));
+    return Path(name);
+  }
   void Ticks(int count, double seconds) {
     for (int i = 0; i < count; ++i) {
       form.Timer1_Timer();
@@ -191,9 +197,7 @@ void LoggingTest::unwritableFileLosesLinesVisibly() {
   QFETCH(bool, diskFull);
   Logging log;
   log.board.SetTimeOfDay(kAfternoon);
-  log.form.Text1->setText(QStringLiteral("0"));
-  const QString path = log.Path("lost.xls");
-  log.MakeLog(path);
+  const QString path = log.LogEveryTick("lost.xls");
   log.Ticks(2, 0.005);
   QCOMPARE(log.form.Label14->text(), QStringLiteral("2"));
   const QPalette normal = log.form.Label14->palette();
@@ -228,9 +232,7 @@ void LoggingTest::unwritableFileLosesLinesVisibly() {
 
 void LoggingTest::failedReadsLogNoLine() {
   Logging log;
-  log.form.Text1->setText(QStringLiteral("0"));
-  const QString path = log.Path("reads.xls");
-  log.MakeLog(path);
+  const QString path = log.LogEveryTick("reads.xls");
   log.form.Check1->Value(1);
   LinkNewComPort::CurrentDeviceAddress = 0x1FF;
   log.Ticks(3, 0.005);
@@ -244,9 +246,7 @@ void LoggingTest::failedReadsLogNoLine() {
 
 void LoggingTest::monitorsOffStopLogging() {
   Logging log;
-  log.form.Text1->setText(QStringLiteral("0"));
-  const QString path = log.Path("off.xls");
-  log.MakeLog(path);
+  const QString path = log.LogEveryTick("off.xls");
   log.form.alert_button->Value(1);
   log.form.Check1->Value(1);
   log.Ticks(1, 0.005);

@@ -73,17 +73,21 @@ TEST(ChartAxis, TimeTicksUseRoundSteps) {
 }
 
 TEST(ChartAxis, TimeOfDayTicksFallOnRoundTimes) {
-  // A line that started at 09:59:47.25 of the day: its tick at 13 - 0.25 s is 10:00:00.
+  // A line that started at 09:59:47.25 of the day: 10:00:00 is 12.75 s along it.
   const double toTimeOfDay = 9 * 3600 + 59 * 60 + 47.25;
   const auto ticks = controls::TimeOfDayTicks(0.0, 60.0, toTimeOfDay, 7);
   ASSERT_EQ(ticks.size(), 6u);
-  EXPECT_DOUBLE_EQ(ticks[0].at, 12.75);
-  EXPECT_EQ(controls::FormatTimeOfDay(ticks[0].timeOfDay), "10:00:00 ");
-  EXPECT_EQ(controls::FormatTimeOfDay(ticks[5].timeOfDay), "10:00:50 ");
+  EXPECT_DOUBLE_EQ(ticks[0].at, 2.75);
+  EXPECT_EQ(controls::FormatTimeOfDay(ticks[0].timeOfDay), "09:59:50 ");
+  EXPECT_DOUBLE_EQ(ticks[1].at, 12.75);
+  EXPECT_EQ(controls::FormatTimeOfDay(ticks[1].timeOfDay), "10:00:00 ");
+  EXPECT_EQ(controls::FormatTimeOfDay(ticks[5].timeOfDay), "10:00:40 ");
   // Across midnight the labels start the new day.
   const auto late = controls::TimeOfDayTicks(0.0, 60.0, 86400 - 30, 4);
-  ASSERT_EQ(late.size(), 2u);
+  ASSERT_EQ(late.size(), 3u);
+  EXPECT_EQ(controls::FormatTimeOfDay(late[0].timeOfDay), "23:59:30 ");
   EXPECT_EQ(controls::FormatTimeOfDay(late[1].timeOfDay), "00:00:00 ");
+  EXPECT_DOUBLE_EQ(late[1].at, 30.0);
 }
 
 TEST(ChartAxis, ValueTicksReachTheScale) {

@@ -233,13 +233,14 @@ void LimitGauge::paintEvent(QPaintEvent*) {
   // A pointer beyond the scale stands hollow at its end.
   auto pointer = [&](double value, const QColor& colour, bool selected) {
     const double y = Row(value);
+    const bool beyond = value != scale.Clamp(value);
     QPainterPath path;
     path.moveTo(kPointerLeft, y);
     path.lineTo(kPointerRight, y - 6);
     path.lineTo(kPointerRight, y + 6);
     path.closeSubpath();
-    painter.setPen(QPen(selected ? text : colour.darker(150), selected || value != scale.Clamp(value) ? 2 : 1));
-    painter.setBrush(value == scale.Clamp(value) ? QBrush(colour) : QBrush(Qt::NoBrush));
+    painter.setPen(QPen(selected ? text : colour.darker(150), selected || beyond ? 2 : 1));
+    painter.setBrush(beyond ? QBrush(Qt::NoBrush) : QBrush(colour));
     painter.drawPath(path);
   };
   pointer(low_, QColor(40, 90, 230), pointerIndex_ == kLow && hasFocus());

@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <cmath>
 
-#include "Handler.h"
 #include "MainMenuForm.h"
 #include "logging/LogFile.h"
 #include "logging/LogFormat.h"

@@ -63,12 +63,14 @@ void MainMenuForm::ConnectControlCenter() {
           [this](Qt::MouseButton button) { Strip1_MouseDown(button); });
 
   connect(LGauge1, &controls::LimitGauge::PointerMoved, this, [this] {
-    app::RunHandler(this, [this] { LimitPointerMoved(*LGauge1, kRemoteHighLimit + kWriteCodeOffset,
-                                                     kRemoteLowLimit + kWriteCodeOffset); });
+    app::RunHandler(this, [this] {
+      LimitPointerMoved(*LGauge1, ToWriteCode(kRemoteHighLimit), ToWriteCode(kRemoteLowLimit));
+    });
   });
   connect(LGauge2, &controls::LimitGauge::PointerMoved, this, [this] {
-    app::RunHandler(this, [this] { LimitPointerMoved(*LGauge2, kLocalHighLimit + kWriteCodeOffset,
-                                                     kLocalLowLimit + kWriteCodeOffset); });
+    app::RunHandler(this, [this] {
+      LimitPointerMoved(*LGauge2, ToWriteCode(kLocalHighLimit), ToWriteCode(kLocalLowLimit));
+    });
   });
   connect(Selector1, &controls::Selector::ValueChanged, this, &MainMenuForm::Selector1_Change);
   connect(Command1, &QPushButton::clicked, this, &MainMenuForm::Command1_Click);

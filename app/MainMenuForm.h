@@ -163,15 +163,6 @@ class MainMenuForm : public QWidget {
   std::uint8_t EasySetupActive = 0;
 
  private:
-  QWidget* BuildMainTab();
-  QWidget* BuildReadWriteTab();
-  QWidget* BuildControlCenterTab();
-
-  void Form_Load();
-  void MainTab_Click(int PreviousTab);
-  void Command7_Click();
-  void Quit_Click();
-
   // "Control Center" tab.
   // The three looks of the alert light.
   enum class AlertLook { Off, Clear, Alert };
@@ -192,9 +183,18 @@ class MainMenuForm : public QWidget {
   void Text1_Change();
   void LogReadings(std::optional<float> remote, std::optional<float> local);
   void ShowLogCounter();
+  // Log lines that could not be written since the last one that could.
+  int lostLogLines_ = 0;
+
+  QWidget* BuildMainTab();
+  QWidget* BuildReadWriteTab();
+  QWidget* BuildControlCenterTab();
+
+  void Form_Load();
+  void MainTab_Click(int PreviousTab);
+  void Command7_Click();
+  void Quit_Click();
 
   QPointer<frmAbout> about_;
   int currentTab_ = kMainTab;
-  // Log lines that could not be written since the last one that could.
-  int lostLogLines_ = 0;
 };

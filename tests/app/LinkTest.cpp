@@ -1,7 +1,6 @@
 // The communications link against the virtual PC's evaluation board.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -194,7 +193,7 @@ TEST_F(Link, AlertResponseOnTheWire) {
   board->StartTrace();
   ReadAlertResponse();
   // The address byte 0x19, then the chip's own address byte, not acknowledged.
-  EXPECT_EQ(Decode(board->Trace()->Events()), "S 19a 98n P");
+  EXPECT_EQ(support::Decode(board->Trace()->Events()), "S 19a 98n P");
   EXPECT_FALSE(board->Alerts().AlertLine());
 }
 

@@ -12,6 +12,7 @@
 #include "sim/MachineOptions.h"
 #include "sim/Process.h"
 #include "support/BusDecode.h"
+#include "support/RegisterTransfers.h"
 
 // A fresh run of the program on a virtual PC whose clock the test drives,
 // linked to a QTS5460 as the search would leave it: the board's chip behind
@@ -54,7 +55,7 @@ class VirtualBoard {
   void StartTrace() { machine_->Board()->StartTrace(); }
   // The register transfers to the chip since StartTrace.
   std::vector<RegisterTransfer> Transfers() {
-    return RegisterTransfers(Decode(machine_->Board()->Trace()->Events()), kBoardChipAddressByte);
+    return RegisterTransfers(support::Decode(machine_->Board()->Trace()->Events()), kBoardChipAddressByte);
   }
   std::vector<int> ReadCodes() {
     std::vector<int> codes;

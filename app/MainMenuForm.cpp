@@ -58,6 +58,7 @@ void MainMenuForm::MainTab_Click(int) {
     const controls::WaitCursor hourglass;
     StopMonitorTimers();
     if (MainTab->currentIndex() == kReadWriteTab) Additional_functions::InitRegisterPanel(*this);
+    else if (MainTab->currentIndex() == kControlCenterTab) InitControlCenter();
   });
 }
 

@@ -2,7 +2,9 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <cstdint>
 #include <map>
+#include <optional>
 
 #include "RegisterPanel.h"
 #include "controls/CheckBox.h"
@@ -139,7 +141,54 @@ class MainMenuForm : public QWidget {
   QLabel* Label13;
   controls::TickTimer* Timer1;
 
+  // "Control Center" tab: the monitoring loop, the limits and the logging.
+  // Loads the selector and the gauges from the chip, resets the monitors
+  // and leaves standby; runs on every entry into the tab.
+  void InitControlCenter();
+  // One tick of the monitoring loop.
+  void Timer1_Timer();
+  // A temperature from its high and its low byte register, read in that
+  // order; a failed read throws and forms no temperature.
+  float ReadTemperature(std::int16_t highRegister, std::int16_t lowRegister);
+  // 1 when the status register shows a limit flag, else 0.
+  std::int16_t SoftwareAlertPresent();
+  // Starts or stops Timer1 from the three monitor boxes and sets their
+  // captions, the light and the bars.
+  void UpdateMonitorState();
+  // Writes the default rate and limits and switches every monitor on.
+  void EasySetup();
+
+  // The log file's path; empty while none has been chosen.
+  QString LogFileName;
+  // Whole seconds since midnight of the last logged line.
+  std::int32_t LastLogTime = 0;
+  // 1 while EasySetup runs: the gauges' notifications are ignored then.
+  std::uint8_t EasySetupActive = 0;
+
  private:
+  // "Control Center" tab.
+  // The three looks of the alert light.
+  enum class AlertLook { Off, Clear, Alert };
+  void ConnectControlCenter();
+  void alert_button_Click();
+  void Check1_Click();
+  void Check2_Click();
+  void Command6_Click();
+  void Strip1_MouseDown(Qt::MouseButton button);
+  void ShowAlertLight(AlertLook look);
+  void LoadGauge(controls::LimitGauge& gauge, int highRegister, int lowRegister);
+  void LimitPointerMoved(controls::LimitGauge& gauge, int highWriteRegister, int lowWriteRegister);
+  void Selector1_Change(int position);
+  void Command1_Click();
+  void MakeLog_CMD_Click();
+  QString ChooseLogFile();
+  void Check3_Click();
+  void Text1_Change();
+  void LogReadings(std::optional<float> remote, std::optional<float> local);
+  void ShowLogCounter();
+  // Log lines that could not be written since the last one that could.
+  int lostLogLines_ = 0;
+
   QWidget* BuildMainTab();
   QWidget* BuildReadWriteTab();
   QWidget* BuildControlCenterTab();

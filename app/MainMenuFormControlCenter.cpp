@@ -17,6 +17,7 @@ namespace {
 controls::LimitGauge* Gauge(const char* name, const QString& title, QWidget* parent) {
   auto* gauge = Named(new controls::LimitGauge(parent), name);
   gauge->setToolTip(QStringLiteral("Drag the pointers to change the limits"));
+  gauge->setAccessibleName(title + QStringLiteral(" limits"));
   gauge->CaptionIndex(0);
   gauge->Caption(title);
   return gauge;
@@ -37,6 +38,8 @@ QWidget* MainMenuForm::BuildControlCenterTab() {
   Strip1->TraceName(0, QStringLiteral("Remote Temperature"));
   Strip1->TraceName(1, QStringLiteral("Local Temperature"));
   Strip1->ValueRange(0, 127);
+  Strip1->setAccessibleName(SSPanel6->Caption());
+  Strip1->setAccessibleDescription(QStringLiteral("Remote Temperature and Local Temperature against the time of day"));
   Check2 = Named(new controls::CheckBox(QStringLiteral("Graphing is Stopped"), SSPanel6->Body()), "Check2");
   Command6 = Named(new QPushButton(QStringLiteral("Clear Graph"), SSPanel6->Body()), "Command6");
   auto* graphControls = new QHBoxLayout;
@@ -53,8 +56,10 @@ QWidget* MainMenuForm::BuildControlCenterTab() {
   Check1 = Named(new controls::CheckBox(QStringLiteral("Bargraphs are Off"), bars->Body()), "Check1");
   Percent1 = Named(new controls::PercentBar(bars->Body()), "Percent1");
   Percent1->Caption(QStringLiteral("Local Temp. = "));
+  Percent1->Title(QStringLiteral("Local temperature bar"));
   Percent2 = Named(new controls::PercentBar(bars->Body()), "Percent2");
   Percent2->Caption(QStringLiteral("Remote Temp. = "));
+  Percent2->Title(QStringLiteral("Remote temperature bar"));
   auto* barLayout = new QGridLayout(bars->Body());
   barLayout->setContentsMargins(0, 0, 0, 0);
   barLayout->addWidget(Percent1, 0, 0);
@@ -121,18 +126,22 @@ QWidget* MainMenuForm::BuildControlCenterTab() {
   Label7 = Named(new QLabel(QStringLiteral("Logged:"), log), "Label7");
   Label14 = Named(new QLabel(QStringLiteral("0"), log), "Label14");
   Label13 = Named(new QLabel(QStringLiteral("Lines"), log), "Label13");
+  Label15->setBuddy(Text1);
   Label7->setEnabled(false);
   Label13->setEnabled(false);
   auto* logLayout = new QGridLayout(log);
   logLayout->setContentsMargins(0, 0, 0, 0);
-  logLayout->addWidget(MakeLog_CMD, 0, 0, 1, 3);
-  logLayout->addWidget(Check3, 1, 0, 1, 3);
+  logLayout->addWidget(MakeLog_CMD, 0, 0, 1, 4);
+  logLayout->addWidget(Check3, 1, 0, 1, 4);
   logLayout->addWidget(Label15, 2, 0);
   logLayout->addWidget(Text1, 2, 1);
   logLayout->addWidget(Label7, 3, 0);
   logLayout->addWidget(Label14, 3, 1);
   logLayout->addWidget(Label13, 3, 2);
   logLayout->setRowStretch(4, 1);
+  // The count and "Lines" read as one phrase.
+  logLayout->setColumnStretch(3, 1);
+  Label14->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
   auto* top = new QHBoxLayout;
   top->addWidget(SSPanel6, 1);
@@ -147,5 +156,8 @@ QWidget* MainMenuForm::BuildControlCenterTab() {
   auto* layout = new QVBoxLayout(page);
   layout->addLayout(top, 3);
   layout->addLayout(bottom, 2);
+
+  ShowLogCounter();
+  ConnectControlCenter();
   return page;
 }

@@ -38,6 +38,14 @@ std::vector<double> TimeTicks(double start, double end, int maxTicks) {
   return MultiplesBetween(start, end, kDay);
 }
 
+std::vector<TimeTick> TimeOfDayTicks(double start, double end, double toTimeOfDay, int maxTicks) {
+  std::vector<TimeTick> ticks;
+  for (const double timeOfDay : TimeTicks(start + toTimeOfDay, end + toTimeOfDay, maxTicks)) {
+    ticks.push_back({timeOfDay - toTimeOfDay, timeOfDay});
+  }
+  return ticks;
+}
+
 std::vector<double> ValueTicks(double min, double max, int maxTicks) {
   if (!(max > min) || maxTicks < 1) return {};
   double magnitude = std::pow(10.0, std::floor(std::log10((max - min) / maxTicks)));

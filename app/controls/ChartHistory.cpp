@@ -1,32 +1,18 @@
 #include "controls/ChartHistory.h"
 
 #include <algorithm>
-#include <cmath>
 #include <stdexcept>
 
 namespace controls {
-namespace {
-
-constexpr double kDay = 86400.0;
-
-}  // namespace
 
 ChartHistory::ChartHistory(int traces, std::size_t capacityPerTrace)
     : rings_(static_cast<std::size_t>(std::max(traces, 0))), capacity_(std::max<std::size_t>(capacityPerTrace, 1)) {
   for (Ring& ring : rings_) ring.samples.reserve(std::min<std::size_t>(capacity_, 4096));
 }
 
-double ChartHistory::ToLine(double timeOfDay) const {
-  double offset = dayOffset_;
-  // More than half a day behind the newest sample: the clock has passed midnight.
-  if (any_ && timeOfDay + offset < latest_ - kDay / 2) offset += kDay;
-  return std::max(timeOfDay + offset, any_ ? latest_ : timeOfDay + offset);
-}
-
-double ChartHistory::Add(int trace, double timeOfDay, double value) {
+double ChartHistory::Add(int trace, double time, double value) {
   if (trace < 0 || trace >= Traces()) throw std::out_of_range("no such chart trace");
-  if (any_ && timeOfDay + dayOffset_ < latest_ - kDay / 2) dayOffset_ += kDay;
-  const double time = ToLine(timeOfDay);
+  if (any_) time = std::max(time, latest_);
   Ring& ring = rings_[static_cast<std::size_t>(trace)];
   if (ring.samples.size() < capacity_) {
     ring.samples.push_back({time, value});

@@ -6,24 +6,22 @@
 namespace controls {
 
 struct ChartSample {
-  double time;  // seconds on the chart's continuous time line
+  double time;  // seconds on the chart's time line
   double value;
 };
 
 // The samples of a strip chart's traces, each trace a ring of fixed capacity
-// so that a run of days keeps only the newest samples. Times of day are put
-// on one continuous line: when the clock passes midnight the new day's
-// samples follow the old day's instead of landing before them, and a clock
-// that steps back a little does not unsort a trace.
+// so that a run of days keeps only the newest samples. Sample times are
+// seconds of a monotonic clock, so that neither midnight nor a clock put back
+// for daylight saving folds the line; the time of day serves only as labels.
 class ChartHistory {
  public:
   ChartHistory(int traces, std::size_t capacityPerTrace);
 
-  // Adds a sample taken at `timeOfDay` seconds since midnight and returns the
-  // time it got on the continuous line.
-  double Add(int trace, double timeOfDay, double value);
-  // Where a time of day lies on the continuous line, as Add would place it.
-  double ToLine(double timeOfDay) const;
+  // Adds a sample taken at `time` and returns the time it got: a time before
+  // the newest sample (which a monotonic clock never gives) is placed at the
+  // newest sample's time, so that every trace stays sorted.
+  double Add(int trace, double time, double value);
   void Clear();
 
   int Traces() const { return static_cast<int>(rings_.size()); }
@@ -46,7 +44,6 @@ class ChartHistory {
 
   std::vector<Ring> rings_;
   std::size_t capacity_;
-  double dayOffset_ = 0.0;
   double latest_ = 0.0;
   bool any_ = false;
 };

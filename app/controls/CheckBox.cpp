@@ -4,7 +4,11 @@ namespace controls {
 
 CheckBox::CheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption, parent) {
   setTristate(true);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 7, 0)
+  connect(this, &QCheckBox::checkStateChanged, this, &CheckBox::Click);
+#else
   connect(this, &QCheckBox::stateChanged, this, &CheckBox::Click);
+#endif
 }
 
 int CheckBox::Value() const {

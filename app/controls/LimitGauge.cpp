@@ -21,11 +21,18 @@ constexpr double kGrabDistance = 7.0;
 
 LimitGauge::LimitGauge(QWidget* parent) : QWidget(parent) {
   setFocusPolicy(Qt::StrongFocus);
+  Changed();
 }
 
 void LimitGauge::SetRange(double min, double max) {
   min_ = std::min(min, max);
   max_ = std::max(min, max);
+  update();
+}
+
+void LimitGauge::Changed() {
+  setAccessibleDescription(QStringLiteral("low limit %1, high limit %2")
+                               .arg(QString::number(low_, 'g', 6), QString::number(high_, 'g', 6)));
   update();
 }
 
@@ -36,16 +43,16 @@ void LimitGauge::PointerIndex(int index) {
 
 double LimitGauge::Value() const { return PointerValue(pointerIndex_); }
 
-void LimitGauge::Value(double value) { SetPointerValue(pointerIndex_, value); }
+void LimitGauge::Value(double value) { PointerValue(pointerIndex_, value); }
 
 void LimitGauge::BandLower(double value) {
   band_.first = value;
-  update();
+  Changed();
 }
 
 void LimitGauge::BandUpper(double value) {
   band_.second = value;
-  update();
+  Changed();
 }
 
 void LimitGauge::CaptionIndex(int index) {
@@ -68,6 +75,11 @@ GaugeScale LimitGauge::Scale() const {
   return {min_, max_, 2.0 * line + 8, height() - 2.0 * line - 8.0};
 }
 
+double LimitGauge::Row(double value) const {
+  const GaugeScale scale = Scale();
+  return scale.ToPosition(scale.Clamp(value));
+}
+
 double LimitGauge::PointerValue(int index) const {
   switch (index) {
     case kLow:
@@ -79,7 +91,7 @@ double LimitGauge::PointerValue(int index) const {
   }
 }
 
-void LimitGauge::SetPointerValue(int index, double value) {
+void LimitGauge::PointerValue(int index, double value) {
   switch (index) {
     case kLow:
       low_ = value;
@@ -91,19 +103,18 @@ void LimitGauge::SetPointerValue(int index, double value) {
       band_ = {value, value + (band_.second - band_.first)};
       break;
   }
-  update();
+  Changed();
 }
 
 int LimitGauge::HitTest(QPointF at) const {
-  const GaugeScale scale = Scale();
   if (at.x() >= kBandRight) {
-    const double toLow = std::abs(at.y() - scale.ToPosition(low_));
-    const double toHigh = std::abs(at.y() - scale.ToPosition(high_));
+    const double toLow = std::abs(at.y() - Row(low_));
+    const double toHigh = std::abs(at.y() - Row(high_));
     if (std::min(toLow, toHigh) <= kGrabDistance) return toHigh <= toLow ? kHigh : kLow;
   }
   if (at.x() >= kScaleX && at.x() <= kPointerLeft) {
-    const double upper = scale.ToPosition(std::max(band_.first, band_.second));
-    const double lower = scale.ToPosition(std::min(band_.first, band_.second));
+    const double upper = Row(std::max(band_.first, band_.second));
+    const double lower = Row(std::min(band_.first, band_.second));
     if (at.y() >= upper - 3 && at.y() <= lower + 3) return kBand;
   }
   return -1;
@@ -135,10 +146,10 @@ void LimitGauge::mouseMoveEvent(QMouseEvent* event) {
   if (dragging_ == kBand) {
     band_ = ShiftBand(dragStartBand_.first, dragStartBand_.second, at - dragStartValue_, min_, max_);
   } else {
-    SetPointerValue(dragging_, at);
+    PointerValue(dragging_, at);
   }
   dragMoved_ = true;
-  update();
+  Changed();
 }
 
 void LimitGauge::mouseReleaseEvent(QMouseEvent* event) {
@@ -175,9 +186,10 @@ void LimitGauge::keyPressEvent(QKeyEvent* event) {
   }
   if (pointerIndex_ == kBand) {
     band_ = ShiftBand(band_.first, band_.second, step, min_, max_);
+    Changed();
   } else {
     const GaugeScale scale = Scale();
-    SetPointerValue(pointerIndex_, scale.Clamp(PointerValue(pointerIndex_) + step));
+    PointerValue(pointerIndex_, scale.Clamp(PointerValue(pointerIndex_) + step));
   }
   UserMoved(pointerIndex_);
 }
@@ -212,21 +224,23 @@ void LimitGauge::paintEvent(QPaintEvent*) {
   painter.setFont(font());
 
   // The band between the limits.
-  const double bandTop = scale.ToPosition(std::max(band_.first, band_.second));
-  const double bandBottom = scale.ToPosition(std::min(band_.first, band_.second));
+  const double bandTop = Row(std::max(band_.first, band_.second));
+  const double bandBottom = Row(std::min(band_.first, band_.second));
   painter.setPen(QColor(0, 120, 0));
   painter.setBrush(QColor(0, 190, 0, pointerIndex_ == kBand && hasFocus() ? 230 : 160));
   painter.drawRect(QRectF(kBandLeft, bandTop, kBandRight - kBandLeft, bandBottom - bandTop));
 
+  // A pointer beyond the scale stands hollow at its end.
   auto pointer = [&](double value, const QColor& colour, bool selected) {
-    const double y = scale.ToPosition(scale.Clamp(value));
+    const double y = Row(value);
+    const bool beyond = value != scale.Clamp(value);
     QPainterPath path;
     path.moveTo(kPointerLeft, y);
     path.lineTo(kPointerRight, y - 6);
     path.lineTo(kPointerRight, y + 6);
     path.closeSubpath();
-    painter.setPen(QPen(selected ? text : colour.darker(150), selected ? 2 : 1));
-    painter.setBrush(colour);
+    painter.setPen(QPen(selected ? text : colour.darker(150), selected || beyond ? 2 : 1));
+    painter.setBrush(beyond ? QBrush(Qt::NoBrush) : QBrush(colour));
     painter.drawPath(path);
   };
   pointer(low_, QColor(40, 90, 230), pointerIndex_ == kLow && hasFocus());

@@ -19,6 +19,11 @@ namespace controls {
 // becomes the selected one and PointerMoved reports its index. Values set
 // from code report nothing. The gauge keeps no order between the pointers:
 // limits and their separation are the program's business.
+//
+// Pointer values may lie beyond the scale (a limit register can hold up to
+// 255 on a scale that ends at 127): such a pointer, and the band's end, is
+// drawn at the end of the scale as a hollow marker, and it is grabbed where
+// it is drawn. The accessible description tells the pointers' values.
 class LimitGauge : public QWidget {
   Q_OBJECT
 
@@ -40,6 +45,10 @@ class LimitGauge : public QWidget {
   double Value() const;
   // Sets the selected pointer; the band moves whole to the new lower end.
   void Value(double value);
+
+  // Pointer `index` without selecting it.
+  double PointerValue(int index) const;
+  void PointerValue(int index, double value);
 
   double BandLower() const { return band_.first; }
   void BandLower(double value);
@@ -71,10 +80,12 @@ class LimitGauge : public QWidget {
 
  private:
   GaugeScale Scale() const;
-  double PointerValue(int index) const;
-  void SetPointerValue(int index, double value);
+  // The row a value is drawn and grabbed at: the scale's end for a value
+  // beyond it.
+  double Row(double value) const;
   int HitTest(QPointF at) const;
   void UserMoved(int index);
+  void Changed();
 
   double min_ = 0.0;
   double max_ = 127.0;

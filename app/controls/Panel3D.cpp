@@ -15,13 +15,19 @@ Panel3D::Panel3D(const QString& caption, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 3, 4, 3);
   layout->addWidget(caption_);
+  setAccessibleName(caption);
 }
 
 QString Panel3D::Caption() const { return caption_->text(); }
 
-void Panel3D::Caption(const QString& caption) { caption_->setText(caption); }
+void Panel3D::Caption(const QString& caption) {
+  if (caption == caption_->text()) return;
+  caption_->setText(caption);
+  setAccessibleName(caption);
+}
 
 void Panel3D::BackColor(const QColor& color) {
+  if (color == BackColor()) return;
   QPalette p = palette();
   p.setColor(QPalette::Window, color);
   setPalette(p);

@@ -8,7 +8,8 @@ namespace controls {
 
 // A raised 3-D panel with a caption. A panel used as a frame for other
 // controls shows its caption as a title on top and holds them in Body();
-// a caption panel shows the caption alone, centred.
+// a caption panel shows the caption alone, centred. The caption is also the
+// panel's accessible name, so a caption panel used as a light speaks its state.
 class Panel3D : public QFrame {
   Q_OBJECT
 

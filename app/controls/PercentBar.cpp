@@ -11,15 +11,26 @@ double BarFill(double percent) {
   return std::clamp(percent / 100.0, 0.0, 1.0);
 }
 
-PercentBar::PercentBar(QWidget* parent) : QWidget(parent) {}
+PercentBar::PercentBar(QWidget* parent) : QWidget(parent) { Describe(); }
 
 void PercentBar::Value(double percent) {
   value_ = percent;
-  update();
+  Describe();
 }
 
 void PercentBar::Caption(const QString& caption) {
   caption_ = caption;
+  Describe();
+}
+
+void PercentBar::Title(const QString& title) {
+  title_ = title;
+  Describe();
+}
+
+void PercentBar::Describe() {
+  setAccessibleName(caption_.trimmed().isEmpty() ? title_ : caption_);
+  setAccessibleDescription(QStringLiteral("%1 % of full scale").arg(value_, 0, 'f', 1));
   update();
 }
 

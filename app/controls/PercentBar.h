@@ -10,12 +10,17 @@ double BarFill(double percent);
 
 // A vertical bar graph of a value in percent of full scale with a caption
 // beneath. The value is kept as given, also above 100, where the bar is full
-// and its top turns red.
+// and its top turns red. A screen reader hears the caption, or the title
+// while the caption is blank, and the value as the description.
 class PercentBar : public QWidget {
   Q_OBJECT
 
  public:
   explicit PercentBar(QWidget* parent = nullptr);
+
+  // What the bar shows, for its accessible name while the caption is blank.
+  QString Title() const { return title_; }
+  void Title(const QString& title);
 
   double Value() const { return value_; }
   void Value(double percent);
@@ -29,8 +34,11 @@ class PercentBar : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  void Describe();
+
   double value_ = 0.0;
   QString caption_;
+  QString title_;
 };
 
 }  // namespace controls

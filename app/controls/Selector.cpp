@@ -22,18 +22,27 @@ QPointF OnCircle(QPointF centre, double radius, double degrees) {
 Selector::Selector(QWidget* parent) : QWidget(parent) { setFocusPolicy(Qt::StrongFocus); }
 
 void Selector::Value(int position) {
-  value_ = std::clamp(position, 0, std::max(0, static_cast<int>(labels_.size()) - 1));
-  update();
+  value_ = position;
+  Changed();
 }
 
 void Selector::Caption(const QString& caption) {
   caption_ = caption;
+  setAccessibleName(caption);
   update();
 }
 
 void Selector::Labels(const QStringList& labels) {
   labels_ = labels;
-  Value(value_);
+  Changed();
+}
+
+bool Selector::AtPosition() const { return value_ >= 0 && value_ < labels_.size(); }
+
+void Selector::Changed() {
+  setAccessibleDescription(AtPosition() ? labels_[value_].trimmed()
+                                        : QStringLiteral("%1, no position").arg(value_));
+  update();
 }
 
 QSize Selector::sizeHint() const { return {190, 170}; }
@@ -51,9 +60,10 @@ double Selector::Radius() const {
 
 void Selector::UserTurned(int position) {
   if (labels_.isEmpty()) return;
-  const int before = value_;
-  Value(position);
-  if (value_ != before) emit ValueChanged(value_);
+  const int chosen = std::clamp(position, 0, static_cast<int>(labels_.size()) - 1);
+  if (chosen == value_) return;
+  Value(chosen);
+  emit ValueChanged(value_);
 }
 
 void Selector::mousePressEvent(QMouseEvent* event) {
@@ -124,9 +134,17 @@ void Selector::paintEvent(QPaintEvent*) {
   painter.setPen(QPen(QColor(70, 70, 70), hasFocus() ? 2 : 1));
   painter.setBrush(shade);
   painter.drawEllipse(centre, radius, radius);
-  if (count > 0) {
+  if (AtPosition()) {
     painter.setPen(QPen(QColor(200, 30, 30), 3, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(centre, OnCircle(centre, radius - 3, SelectorAngle(value_, count)));
+  } else {
+    QFont bold = font();
+    bold.setBold(true);
+    painter.setFont(bold);
+    painter.setPen(QColor(200, 0, 0));
+    painter.drawText(QRectF(centre.x() - radius, centre.y() - line / 2.0, 2 * radius, line), Qt::AlignCenter,
+                     QString::number(value_));
+    painter.setFont(font());
   }
 }
 

@@ -9,6 +9,11 @@ namespace controls {
 // heading caption. The user turns it by clicking or dragging towards a
 // position or with the arrow keys; then ValueChanged reports the new
 // position. Setting the value from code reports nothing.
+//
+// A value set from code that is no position (a register that holds 0xFF
+// where positions run 0..7) is kept as it is: the knob then points nowhere
+// and shows the value in red, until the user turns it to a position. The
+// accessible name is the caption, the description the chosen label.
 class Selector : public QWidget {
   Q_OBJECT
 
@@ -38,7 +43,9 @@ class Selector : public QWidget {
  private:
   QPointF Centre() const;
   double Radius() const;
+  bool AtPosition() const;
   void UserTurned(int position);
+  void Changed();
 
   QStringList labels_;
   QString caption_;

@@ -1,5 +1,6 @@
 #include "controls/StripChart.h"
 
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -23,22 +24,31 @@ constexpr double kDragPixelsPerDoubling = 100.0;
 
 StripChart::StripChart(QWidget* parent, std::size_t capacityPerTrace)
     : QWidget(parent), history_(kTraces, capacityPerTrace) {
+  QElapsedTimer started;
+  started.start();
+  elapsed_ = [started] { return static_cast<double>(started.nsecsElapsed()) * 1e-9; };
+  timeOfDay_ = [] { return QTime::currentTime().msecsSinceStartOfDay() / 1000.0; };
   setFocusPolicy(Qt::StrongFocus);
   repaint_.setSingleShot(true);
   repaint_.setInterval(kRepaintMilliseconds);
   connect(&repaint_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
 }
 
-void StripChart::SetTimeSource(std::function<double()> source) { timeSource_ = std::move(source); }
-
-double StripChart::Now() const {
-  return timeSource_ ? timeSource_() : QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
+void StripChart::SetClocks(std::function<double()> elapsed, std::function<double()> timeOfDay) {
+  elapsed_ = std::move(elapsed);
+  timeOfDay_ = std::move(timeOfDay);
+  update();
 }
 
-void StripChart::AddSample(int trace, double value) { AddSample(trace, value, Now()); }
+double StripChart::Now() const {
+  const double now = elapsed_();
+  return history_.Empty() ? now : std::max(now, history_.Latest());
+}
 
-void StripChart::AddSample(int trace, double value, double timeOfDay) {
-  history_.Add(trace, timeOfDay, value);
+double StripChart::ToTimeOfDay() const { return timeOfDay_() - elapsed_(); }
+
+void StripChart::AddSample(int trace, double value) {
+  history_.Add(trace, elapsed_(), value);
   ScheduleRepaint();
 }
 
@@ -49,7 +59,7 @@ void StripChart::Clear() {
 }
 
 void StripChart::Stamp(double height, const QString& text) {
-  stamps_.push_back({history_.ToLine(Now()), height, text});
+  stamps_.push_back({Now(), height, text});
   while (stamps_.size() > kMaxStamps) stamps_.pop_front();
   update();
 }
@@ -91,8 +101,8 @@ QStringList StripChart::TimeLabels() const {
   const QRect plot = PlotArea();
   const double end = ViewEnd();
   QStringList labels;
-  for (const double t : TimeTicks(end - timeSpan_, end, std::max(2, plot.width() / 80))) {
-    labels << QString::fromStdString(FormatTimeOfDay(t));
+  for (const TimeTick& tick : TimeOfDayTicks(end - timeSpan_, end, ToTimeOfDay(), std::max(2, plot.width() / 80))) {
+    labels << QString::fromStdString(FormatTimeOfDay(tick.timeOfDay));
   }
   return labels;
 }
@@ -108,7 +118,7 @@ QRect StripChart::PlotArea() const {
   return QRect(left, line + 8, width() - left - 10, height() - (line + 8) - (2 * line + 10));
 }
 
-double StripChart::ViewEnd() const { return following_ ? history_.ToLine(Now()) : frozenEnd_; }
+double StripChart::ViewEnd() const { return following_ ? Now() : frozenEnd_; }
 
 QRect StripChart::TimeHandle() const {
   const QRect plot = PlotArea();
@@ -132,7 +142,8 @@ void StripChart::ZoomValue(double factor) {
 
 void StripChart::mousePressEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
-  emit MouseDown(event->button(), event->modifiers(), at.x(), at.y());
+  const bool onHandle = event->button() == Qt::LeftButton && (TimeHandle().contains(at) || ValueHandle().contains(at));
+  if (!onHandle) emit MouseDown(event->button(), event->modifiers(), at.x(), at.y());
   dragFrom_ = event->position();
   dragEnd_ = ViewEnd();
   dragMin_ = valueMin_;
@@ -155,7 +166,7 @@ void StripChart::mouseMoveEvent(QMouseEvent* event) {
   switch (drag_) {
     case Drag::Move: {
       const double end = dragEnd_ - d.x() / std::max(1, plot.width()) * timeSpan_;
-      following_ = end >= history_.ToLine(Now());
+      following_ = end >= Now();
       frozenEnd_ = end;
       const double shift = d.y() / std::max(1, plot.height()) * (dragMax_ - dragMin_);
       valueMin_ = dragMin_ + shift;
@@ -245,11 +256,12 @@ void StripChart::paintEvent(QPaintEvent*) {
                      Qt::AlignRight | Qt::AlignVCenter, QString::number(v, 'g', 6));
   }
   // Grid and labels of the time axis.
-  for (const double t : TimeTicks(start, end, std::max(2, plot.width() / 80))) {
+  for (const TimeTick& tick : TimeOfDayTicks(start, end, ToTimeOfDay(), std::max(2, plot.width() / 80))) {
+    const double t = tick.at;
     painter.setPen(QColor(45, 70, 85));
     painter.drawLine(QPointF(x(t), plot.top()), QPointF(x(t), plot.bottom()));
     painter.setPen(text);
-    const QString label = QString::fromStdString(FormatTimeOfDay(t));
+    const QString label = QString::fromStdString(FormatTimeOfDay(tick.timeOfDay));
     const int w = fm.horizontalAdvance(label);
     painter.drawText(QRectF(x(t) - w / 2.0, plot.bottom() + 3, w + 2, line), Qt::AlignLeft, label);
   }

@@ -12,16 +12,19 @@
 
 namespace controls {
 
-// A two-trace strip chart of values against the time of day, like a chart
-// recorder: the newest samples appear at the right edge and the view follows
-// them. Every sample is placed at the time the time source gives when it is
-// added.
+// A two-trace strip chart of values against time, like a chart recorder:
+// the newest samples appear at the right edge and the view follows them.
+// Samples are placed on the time line of a monotonic clock when they are
+// added; the time axis is labelled with the time of day, so a clock put
+// back or forward (daylight saving, midnight) moves the labels but never
+// piles samples up in one column.
 //
 // The user zooms with the arrow keys (Left/Right: time, Up/Down: values) or
 // by dragging the arrow handles at the ends of the axes, and moves the view
 // by dragging with the right button; moving the view back past the newest
-// sample makes it follow again. Every mouse press is reported by MouseDown,
-// for the program to act on.
+// sample makes it follow again. Every mouse press outside the handles is
+// reported by MouseDown, for the program to act on; a press on a handle
+// starts a zoom and is the chart's own.
 //
 // The history is bounded: each trace keeps its newest kDefaultCapacity
 // samples. Repaints are coalesced, so adding samples every few milliseconds
@@ -37,11 +40,13 @@ class StripChart : public QWidget {
 
   explicit StripChart(QWidget* parent = nullptr, std::size_t capacityPerTrace = kDefaultCapacity);
 
-  // Seconds since midnight; the local clock unless set.
-  void SetTimeSource(std::function<double()> source);
+  // The chart's clocks: `elapsed`, seconds of a monotonic clock, places the
+  // samples; `timeOfDay`, seconds since midnight, labels the axis. By default
+  // the steady clock and the local time of day.
+  void SetClocks(std::function<double()> elapsed, std::function<double()> timeOfDay);
 
+  // Adds a sample at the elapsed clock's time.
   void AddSample(int trace, double value);
-  void AddSample(int trace, double value, double timeOfDay);
   // Empties both traces and removes the time stamps.
   void Clear();
   // Puts `text` at the current time, `height` (0..1) up the plot area.
@@ -92,7 +97,10 @@ class StripChart : public QWidget {
 
   QRect PlotArea() const;
   double ViewEnd() const;
+  // Now on the time line, never before the newest sample.
   double Now() const;
+  // What added to a time on the line gives the time of day there.
+  double ToTimeOfDay() const;
   QRect TimeHandle() const;
   QRect ValueHandle() const;
   void ScheduleRepaint();
@@ -102,7 +110,8 @@ class StripChart : public QWidget {
 
   ChartHistory history_;
   std::deque<TimeStamp> stamps_;
-  std::function<double()> timeSource_;
+  std::function<double()> elapsed_;
+  std::function<double()> timeOfDay_;
   std::array<QString, kTraces> names_;
   std::array<QColor, kTraces> colors_{QColor(255, 80, 80), QColor(80, 220, 255)};
   QString captionX_;

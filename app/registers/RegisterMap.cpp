@@ -93,4 +93,10 @@ const std::array<std::string_view, 8>& ConversionRateLabels() { return kConversi
 
 double TemperatureFraction(std::uint8_t lowByte) { return ((lowByte & 0xE0) / 32) * 0.125; }
 
+float MonitoredTemperature(std::uint8_t high, std::uint8_t low) {
+  constexpr int kHighestWholeDegree = 127;
+  const int whole = std::min<int>(high, kHighestWholeDegree);
+  return static_cast<float>(whole + TemperatureFraction(low));
+}
+
 }  // namespace registers

@@ -106,4 +106,9 @@ inline constexpr std::string_view kConversionRateHeading = "ADC Sampling";
 // Eighths of a degree in bits 7..5 of a temperature's low byte.
 double TemperatureFraction(std::uint8_t lowByte);
 
+// The chip's temperature as the monitoring loop forms it: whole degrees from
+// the high byte, taken as 127 above 127 (the loop shows no negative
+// temperatures), plus eighths of a degree from bits 7..5 of the low byte.
+float MonitoredTemperature(std::uint8_t high, std::uint8_t low);
+
 }  // namespace registers

@@ -30,9 +30,9 @@ Sample TakeSample(Device& device) {
   Sample sample{};
   sample.status = device.Read(registers::kStatus);
   const std::uint8_t remoteHigh = device.Read(registers::kRemoteTemperature);
-  sample.remote = MonitoredTemperature(remoteHigh, device.Read(registers::kRemoteTemperatureLow));
+  sample.remote = registers::MonitoredTemperature(remoteHigh, device.Read(registers::kRemoteTemperatureLow));
   const std::uint8_t localHigh = device.Read(registers::kLocalTemperature);
-  sample.local = MonitoredTemperature(localHigh, device.Read(registers::kLocalTemperatureLow));
+  sample.local = registers::MonitoredTemperature(localHigh, device.Read(registers::kLocalTemperatureLow));
   return sample;
 }
 

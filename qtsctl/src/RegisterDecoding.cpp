@@ -11,7 +11,6 @@ namespace {
 
 using namespace registers;
 
-constexpr int kHighestWholeDegree = 127;
 constexpr std::uint8_t kRateCodeMask = 0x0F;
 
 std::string Degrees(double value) { return logging::NumberText(static_cast<float>(value)) + " C"; }
@@ -71,11 +70,6 @@ std::string RegisterMeaning(int code, std::uint8_t value) {
     default:
       return "";
   }
-}
-
-float MonitoredTemperature(std::uint8_t high, std::uint8_t low) {
-  const int whole = std::min<int>(high, kHighestWholeDegree);
-  return static_cast<float>(whole + TemperatureFraction(low));
 }
 
 std::string LimitFlagNames(std::uint8_t status) { return Joined(status, kStatusLimitFlags, BitNameSet::Status); }

@@ -72,6 +72,24 @@ TEST(ChartAxis, TimeTicksUseRoundSteps) {
   EXPECT_TRUE(controls::TimeTicks(10, 10, 5).empty());
 }
 
+TEST(ChartAxis, TimeOfDayTicksFallOnRoundTimes) {
+  // A line that started at 09:59:47.25 of the day: 10:00:00 is 12.75 s along it.
+  const double toTimeOfDay = 9 * 3600 + 59 * 60 + 47.25;
+  const auto ticks = controls::TimeOfDayTicks(0.0, 60.0, toTimeOfDay, 7);
+  ASSERT_EQ(ticks.size(), 6u);
+  EXPECT_DOUBLE_EQ(ticks[0].at, 2.75);
+  EXPECT_EQ(controls::FormatTimeOfDay(ticks[0].timeOfDay), "09:59:50 ");
+  EXPECT_DOUBLE_EQ(ticks[1].at, 12.75);
+  EXPECT_EQ(controls::FormatTimeOfDay(ticks[1].timeOfDay), "10:00:00 ");
+  EXPECT_EQ(controls::FormatTimeOfDay(ticks[5].timeOfDay), "10:00:40 ");
+  // Across midnight the labels start the new day.
+  const auto late = controls::TimeOfDayTicks(0.0, 60.0, 86400 - 30, 4);
+  ASSERT_EQ(late.size(), 3u);
+  EXPECT_EQ(controls::FormatTimeOfDay(late[0].timeOfDay), "23:59:30 ");
+  EXPECT_EQ(controls::FormatTimeOfDay(late[1].timeOfDay), "00:00:00 ");
+  EXPECT_DOUBLE_EQ(late[1].at, 30.0);
+}
+
 TEST(ChartAxis, ValueTicksReachTheScale) {
   EXPECT_EQ(controls::ValueTicks(0, 127, 8), (std::vector<double>{0, 20, 40, 60, 80, 100, 120}));
   EXPECT_EQ(controls::ValueTicks(0, 127, 3), (std::vector<double>{0, 100}));
@@ -91,14 +109,12 @@ TEST(ChartHistory, KeepsOnlyTheNewestSamples) {
   EXPECT_TRUE(history.Empty());
 }
 
-TEST(ChartHistory, MidnightContinuesTheTimeLine) {
-  ChartHistory history(1, 100);
-  history.Add(0, 86399.0, 1.0);
-  const double after = history.Add(0, 1.0, 2.0);
-  EXPECT_DOUBLE_EQ(after, 86401.0);
-  EXPECT_EQ(history.LowerBound(0, 86400.0), 1u);
-  // A clock that steps back a little keeps the trace in order.
-  EXPECT_DOUBLE_EQ(history.Add(0, 0.5, 3.0), 86401.0);
+TEST(ChartHistory, ATimeBeforeTheNewestSampleKeepsTheTraceInOrder) {
+  ChartHistory history(2, 100);
+  history.Add(0, 10.0, 1.0);
+  EXPECT_DOUBLE_EQ(history.Add(1, 9.5, 2.0), 10.0);
+  EXPECT_DOUBLE_EQ(history.Add(0, 11.0, 3.0), 11.0);
+  EXPECT_EQ(history.LowerBound(0, 10.5), 1u);
 }
 
 TEST(ChartHistory, EnvelopesCoverEachColumnOnce) {

@@ -143,4 +143,12 @@ TEST(RegisterMap, TemperatureFractionUsesBitsSevenToFive) {
   EXPECT_DOUBLE_EQ(registers::TemperatureFraction(0xE0), 0.875);
 }
 
+TEST(RegisterMap, MonitoredTemperatureHasNoSign) {
+  EXPECT_FLOAT_EQ(registers::MonitoredTemperature(0x7F, 0xE0), 127.875f);
+  // Every high byte above 127 counts as 127, never as a negative value.
+  EXPECT_FLOAT_EQ(registers::MonitoredTemperature(0x80, 0x00), 127.0f);
+  EXPECT_FLOAT_EQ(registers::MonitoredTemperature(0xFF, 0x20), 127.125f);
+  EXPECT_FLOAT_EQ(registers::MonitoredTemperature(25, 0x1F), 25.0f);
+}
+
 }  // namespace

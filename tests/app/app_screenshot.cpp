@@ -6,15 +6,21 @@
 #include <QButtonGroup>
 #include <QDir>
 #include <QImage>
+#include <QPushButton>
 #include <QScreen>
 #include <QSet>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
-#include <cmath>
 #include <cstdio>
 
 #include "MainMenuForm.h"
 #include "link/LinkNewComPort.h"
+#include "platform/Current.h"
+#include "sim/Machine.h"
+#include "sim/MachineOptions.h"
+#include "sim/Process.h"
+#include "support/FileDialogs.h"
 
 namespace {
 
@@ -24,6 +30,26 @@ int DistinctColours(const QImage& image) {
     for (int x = 0; x < image.width(); x += 2) colours.insert(image.pixel(x, y));
   }
   return static_cast<int>(colours.size());
+}
+
+// Easy Setup, then a minute of the loop on the remote diode's
+// default cycle (30 to 100 C), ending near its top with the alert on, a time
+// stamp, and a log being written.
+void RunControlCenter(MainMenuForm& form, sim::Machine& machine, const QString& logFile) {
+  QTest::mouseClick(form.Command1, Qt::LeftButton);
+  {
+    FileDialogs dialogs(logFile);
+    QTest::mouseClick(form.MakeLog_CMD, Qt::LeftButton);
+  }
+  form.Timer1->Enabled(false);
+  constexpr double kTick = 0.02;
+  for (int i = 0; i < 3000; ++i) {
+    form.Timer1_Timer();
+    if (i == 2000) {
+      QTest::mouseClick(form.Strip1, Qt::LeftButton, {}, QPoint(form.Strip1->width() / 2, form.Strip1->height() / 2));
+    }
+    machine.GetClock().Advance(static_cast<std::uint64_t>(kTick * 1e9));
+  }
 }
 
 }  // namespace
@@ -37,35 +63,15 @@ int main(int argc, char* argv[]) {
   const QDir out(QString::fromLocal8Bit(argv[1]));
   QDir().mkpath(out.path());
 
-  // The default board's chip behind the first printer port.
+  // The program on a virtual board whose clock this drives, so that the
+  // Control Center tab can show minutes of monitoring in a moment.
+  auto machine = sim::Machine::Create(sim::MachineOptions::Parse("clock=manual"));
+  machine->GetClock().SetStartTimeOfDay(12 * 3600.0);
+  platform::StartProcess(machine->StartProcess("QtsEval"));
   LinkNewComPort::LinkPrinterPort(0, comport::kTrue, 0x98);
+  machine->Board()->Chip().SetLocalTemperature(25.125);
   MainMenuForm form;
-  // Some readings on the chart and the bars, as a running monitor shows them.
-  double now = 12 * 3600.0;
-  form.Strip1->SetTimeSource([&] { return now; });
-  for (int i = 0; i < 12000; ++i) {
-    now += 0.005;
-    form.Strip1->AddSample(0, 65 + 35 * std::sin(i / 2000.0));
-    form.Strip1->AddSample(1, 25 + 0.5 * std::sin(i / 300.0));
-  }
-  form.Percent1->Value(25.125 / 1.27);
-  form.Percent1->Caption(QStringLiteral("Local T = 25.125C"));
-  form.Percent2->Value(64 / 1.27);
-  form.Percent2->Caption(QStringLiteral("Remote T = 64"));
-  for (controls::LimitGauge* gauge : {form.LGauge1, form.LGauge2}) {
-    gauge->BandLower(0);
-    gauge->BandUpper(85);
-    gauge->PointerIndex(controls::LimitGauge::kLow);
-    gauge->Value(0);
-    gauge->PointerIndex(controls::LimitGauge::kHigh);
-    gauge->Value(85);
-    gauge->CaptionIndex(3);
-    gauge->Caption(QStringLiteral("85 C"));
-    gauge->CaptionIndex(2);
-    gauge->Caption(QStringLiteral("0 C"));
-  }
-  form.Selector1->Value(7);
-
+  QTemporaryDir logs;
   form.show();
   if (!QTest::qWaitForWindowExposed(&form)) {
     std::fprintf(stderr, "the main window was never shown\n");
@@ -77,6 +83,7 @@ int main(int argc, char* argv[]) {
     form.MainTab->setCurrentIndex(tab);
     // The Read/Write tab with the configuration register selected.
     if (tab == MainMenuForm::kReadWriteTab) form.RegisterRibbons->button(0x03)->click();
+    if (tab == MainMenuForm::kControlCenterTab) RunControlCenter(form, *machine, logs.filePath("log.xls"));
     QTest::qWait(200);
     const QImage image = form.screen()->grabWindow(form.winId()).toImage();
     const QString path = out.filePath(QStringLiteral("MainMenuForm-%1.png").arg(QLatin1String(names[tab])));

@@ -1,4 +1,5 @@
 // What the windows rely on from their controls, driven on the offscreen platform.
+#include <QAccessible>
 #include <QButtonGroup>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -38,11 +39,14 @@ class ControlsTest : public QObject {
   void gaugeCodeSettingsAreSilent();
   void gaugeCaptionSlots();
   void selectorUserTurnsNotify();
+  void gaugeLimitBeyondTheScaleIsGrabbedWhereDrawn();
   void percentBarKeepsValuesAboveAHundred();
   void stripChartBoundedHistoryAndClear();
   void stripChartAxisLabelsFollowTimeOfDay();
   void stripChartZoomAndMove();
   void stripChartReportsMousePresses();
+  void stripChartClockPutBackKeepsSamplesApart();
+  void instrumentsSpeakTheirState();
 };
 
 void ControlsTest::checkBoxValueFromCodeRunsClickAtOnce() {
@@ -330,6 +334,33 @@ void ControlsTest::gaugeCodeSettingsAreSilent() {
   QCOMPARE(gauge.MovedPointer(), -1);
 }
 
+void ControlsTest::gaugeLimitBeyondTheScaleIsGrabbedWhereDrawn() {
+  LimitGauge gauge;
+  SetUpGauge(gauge);
+  // A limit register holding 0xC9: the pointer keeps 201 but stands at 127.
+  gauge.PointerValue(LimitGauge::kHigh, 201);
+  gauge.BandUpper(201);
+  QSignalSpy moved(&gauge, &LimitGauge::PointerMoved);
+  QTest::mousePress(&gauge, Qt::LeftButton, {}, GaugePoint(gauge, 127));
+  QTest::mouseMove(&gauge, GaugePoint(gauge, 100));
+  QTest::mouseRelease(&gauge, Qt::LeftButton, {}, GaugePoint(gauge, 100));
+  QCOMPARE(moved.count(), 1);
+  QCOMPARE(moved.at(0).at(0).toInt(), int(LimitGauge::kHigh));
+  QVERIFY(std::abs(gauge.PointerValue(LimitGauge::kHigh) - 100) < 1.0);
+
+  // The band stops at the scale's end, below the upper right caption.
+  gauge.CaptionIndex(3);
+  gauge.Caption(QStringLiteral("201 C"));
+  QImage image(gauge.size(), QImage::Format_ARGB32);
+  image.fill(Qt::white);
+  gauge.render(&image);
+  const int captionRow = gauge.fontMetrics().height() + 4 + gauge.fontMetrics().height() / 2;
+  for (int x = 33; x < 43; ++x) {
+    const QColor c = image.pixelColor(x, captionRow);
+    QVERIFY2(!(c.green() > c.red() + 60), "the band reaches into the captions");
+  }
+}
+
 void ControlsTest::gaugeCaptionSlots() {
   LimitGauge gauge;
   gauge.CaptionIndex(3);
@@ -350,8 +381,6 @@ void ControlsTest::selectorUserTurnsNotify() {
   selector.Value(7);
   QCOMPARE(selector.Value(), 7);
   QCOMPARE(changed.count(), 0);
-  selector.Value(42);
-  QCOMPARE(selector.Value(), 7);
   QTest::keyClick(&selector, Qt::Key_Left);
   QCOMPARE(selector.Value(), 6);
   QCOMPARE(changed.count(), 1);
@@ -361,6 +390,20 @@ void ControlsTest::selectorUserTurnsNotify() {
   QTest::keyClick(&selector, Qt::Key_Left);  // already at the end: no change, no report
   QCOMPARE(changed.count(), 2);
   QCOMPARE(selector.Labels().at(4), QStringLiteral("  1"));
+
+  // A silent device's 0xFF is no position: it stays what it is, and says so.
+  selector.Caption(QStringLiteral("ADC Sampling"));
+  selector.Value(0xFF);
+  QCOMPARE(selector.Value(), 0xFF);
+  auto* accessible = QAccessible::queryAccessibleInterface(&selector);
+  QCOMPARE(accessible->text(QAccessible::Name), QStringLiteral("ADC Sampling"));
+  QVERIFY(accessible->text(QAccessible::Description).contains(QStringLiteral("255")));
+  QCOMPARE(changed.count(), 2);
+  // The user's turn lands on a position, and only that is reported.
+  QTest::keyClick(&selector, Qt::Key_Left);
+  QCOMPARE(selector.Value(), 7);
+  QCOMPARE(changed.count(), 3);
+  QCOMPARE(accessible->text(QAccessible::Description), QStringLiteral("8"));
 }
 
 void ControlsTest::percentBarKeepsValuesAboveAHundred() {
@@ -378,7 +421,7 @@ void ControlsTest::percentBarKeepsValuesAboveAHundred() {
 void ControlsTest::stripChartBoundedHistoryAndClear() {
   StripChart chart(nullptr, 500);
   double now = 3600.0;
-  chart.SetTimeSource([&] { return now; });
+  chart.SetClocks([&] { return now; }, [&] { return now; });
   for (int i = 0; i < 2000; ++i) {
     now += 0.005;
     chart.AddSample(0, 30.0 + i % 10);
@@ -398,7 +441,7 @@ void ControlsTest::stripChartBoundedHistoryAndClear() {
 void ControlsTest::stripChartAxisLabelsFollowTimeOfDay() {
   StripChart chart;
   double now = 14 * 3600 + 5 * 60 + 9.5;
-  chart.SetTimeSource([&] { return now; });
+  chart.SetClocks([&] { return now; }, [&] { return now; });
   chart.resize(600, 300);
   chart.TimeSpan(60);
   const QStringList labels = chart.TimeLabels();
@@ -415,7 +458,7 @@ void ControlsTest::stripChartAxisLabelsFollowTimeOfDay() {
 void ControlsTest::stripChartZoomAndMove() {
   StripChart chart;
   double now = 7200.0;
-  chart.SetTimeSource([&] { return now; });
+  chart.SetClocks([&] { return now; }, [&] { return now; });
   chart.resize(600, 300);
   chart.show();
   QTest::keyClick(&chart, Qt::Key_Right);
@@ -460,6 +503,57 @@ void ControlsTest::stripChartReportsMousePresses() {
   QCOMPARE(presses.at(1).at(0).value<Qt::MouseButton>(), Qt::RightButton);
   QCOMPARE(presses.at(1).at(2).toInt(), 150);
   QCOMPARE(presses.at(1).at(3).toInt(), 90);
+  // A press on a zoom handle is the chart's own: it starts a zoom, no stamp.
+  const double spanBefore = chart.TimeSpan();
+  const int line = chart.fontMetrics().height();
+  const QPoint handle(chart.width() - 27, chart.height() - 2 * line - 21);
+  const QPoint dragTo = handle - QPoint(100, 0);
+  QTest::mousePress(&chart, Qt::LeftButton, {}, handle);
+  QMouseEvent drag(QEvent::MouseMove, dragTo, chart.mapToGlobal(QPointF(dragTo)), Qt::NoButton, Qt::LeftButton, {});
+  QCoreApplication::sendEvent(&chart, &drag);
+  QTest::mouseRelease(&chart, Qt::LeftButton, {}, dragTo);
+  QVERIFY(chart.TimeSpan() > spanBefore);
+  QCOMPARE(presses.count(), 2);
+}
+
+void ControlsTest::stripChartClockPutBackKeepsSamplesApart() {
+  StripChart chart;
+  double elapsed = 0;
+  double timeOfDay = 3 * 3600;
+  chart.SetClocks([&] { return elapsed; }, [&] { return timeOfDay; });
+  chart.resize(600, 300);
+  // A minute of samples, with the clock put back an hour half way.
+  for (int i = 0; i < 600; ++i) {
+    if (i == 300) timeOfDay -= 3600;
+    chart.AddSample(0, 50);
+    elapsed += 0.1;
+    timeOfDay += 0.1;
+  }
+  const ChartHistory& history = chart.History();
+  QCOMPARE(history.Size(0), std::size_t{600});
+  QVERIFY(history.At(0, 599).time - history.At(0, 300).time > 29.0);
+  // The samples spread over the plot instead of piling up in one column.
+  QVERIFY(Envelopes(history, 0, elapsed - 60, elapsed, 500).size() > 400);
+  // The labels show the time of day as it is now.
+  QCOMPARE(chart.TimeLabels().last(), QStringLiteral("02:01:00 "));
+}
+
+void ControlsTest::instrumentsSpeakTheirState() {
+  auto text = [](QWidget& widget, QAccessible::Text kind) {
+    return QAccessible::queryAccessibleInterface(&widget)->text(kind);
+  };
+  PercentBar bar;
+  bar.Title(QStringLiteral("Local temperature bar"));
+  QCOMPARE(text(bar, QAccessible::Name), QStringLiteral("Local temperature bar"));
+  bar.Caption(QStringLiteral("Local T = 25.125C"));
+  bar.Value(19);
+  QCOMPARE(text(bar, QAccessible::Name), QStringLiteral("Local T = 25.125C"));
+  QCOMPARE(text(bar, QAccessible::Description), QStringLiteral("19.0 % of full scale"));
+
+  LimitGauge gauge;
+  gauge.PointerValue(LimitGauge::kLow, 20);
+  gauge.PointerValue(LimitGauge::kHigh, 201);
+  QCOMPARE(text(gauge, QAccessible::Description), QStringLiteral("low limit 20, high limit 201"));
 }
 
 QTEST_MAIN(ControlsTest)

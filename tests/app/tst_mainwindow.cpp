@@ -91,14 +91,17 @@ void MainWindowTest::aboutBoxOkUnloadsIt() {
 void MainWindowTest::tabChangeStopsBothTimers_data() {
   QTest::addColumn<int>("from");
   QTest::addColumn<int>("to");
-  QTest::newRow("Control Center to Main") << 2 << 0;
-  QTest::newRow("Read/Write to Control Center") << 1 << 2;
-  QTest::newRow("Main to Read/Write") << 0 << 1;
+  QTest::addColumn<int>("graphingAfter");
+  QTest::newRow("Control Center to Main") << 2 << 0 << 1;
+  // Entering the Control Center switches its monitors off as well.
+  QTest::newRow("Read/Write to Control Center") << 1 << 2 << 0;
+  QTest::newRow("Main to Read/Write") << 0 << 1 << 1;
 }
 
 void MainWindowTest::tabChangeStopsBothTimers() {
   QFETCH(int, from);
   QFETCH(int, to);
+  QFETCH(int, graphingAfter);
   MainMenuForm form;
   form.show();
   form.MainTab->setCurrentIndex(from);
@@ -112,8 +115,9 @@ void MainWindowTest::tabChangeStopsBothTimers() {
   QVERIFY(!form.Timer1->Enabled());
   QVERIFY(!form.Timer3->Enabled());
   // The boxes that asked for them keep their values (entering Read/Write
-  // releases its ribbon), and the hourglass is gone.
-  QCOMPARE(form.Check2->Value(), 1);
+  // releases its ribbon, entering the Control Center switches its monitors
+  // off), and the hourglass is gone.
+  QCOMPARE(form.Check2->Value(), graphingAfter);
   QCOMPARE(form.SSRibbon5->Value(), to != MainMenuForm::kReadWriteTab);
   QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
   QVERIFY(QGuiApplication::overrideCursor() == nullptr);

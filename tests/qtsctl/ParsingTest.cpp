@@ -59,11 +59,7 @@ TEST(RegisterDecoding, StatusConfigurationAndRate) {
   EXPECT_EQ(qtsctl::RegisterMeaning(0x04, 0x08), "rate code 8 is undefined");
 }
 
-TEST(RegisterDecoding, MonitoredTemperatureAndAlertFlags) {
-  EXPECT_FLOAT_EQ(qtsctl::MonitoredTemperature(0x7F, 0xE0), 127.875f);
-  // No sign: every high byte above 127 counts as 127.
-  EXPECT_FLOAT_EQ(qtsctl::MonitoredTemperature(0xFF, 0x20), 127.125f);
-  EXPECT_FLOAT_EQ(qtsctl::MonitoredTemperature(25, 0x1F), 25.0f);
+TEST(RegisterDecoding, AlertFlags) {
   // Only the four limit flags make an alert.
   EXPECT_EQ(qtsctl::LimitFlagNames(0x84), "");
   EXPECT_EQ(qtsctl::LimitFlagNames(0x68), "Local High, Local Low, Remote Low");

@@ -13,9 +13,6 @@ constexpr std::size_t kPrinterTagBlanks = 50;
 constexpr std::size_t kOnBoardTagBlanks = 98;
 constexpr std::string_view kPrinterTag = "Printer";
 constexpr std::string_view kOnBoardTag = "SMBus";
-// Blanks in a row that start the hidden part; the visible text has single
-// blanks only.
-constexpr std::string_view kHidingBlanks = "  ";
 
 std::string HexByte(std::uint8_t value) { return numbers::Hex(std::int16_t{value}); }
 
@@ -55,7 +52,5 @@ std::optional<EntryTag> ReadEntryTag(std::string_view entry) {
   }
   return std::nullopt;
 }
-
-std::string_view VisiblePart(std::string_view entry) { return entry.substr(0, entry.find(kHidingBlanks)); }
 
 }  // namespace devicesearch

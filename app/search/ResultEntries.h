@@ -32,8 +32,4 @@ struct EntryTag {
 // the address's hexadecimal digits. Empty for any other text.
 std::optional<EntryTag> ReadEntryTag(std::string_view entry);
 
-// The part of a result line the list shows and a screen reader speaks: the
-// text before the blanks that hide the tag.
-std::string_view VisiblePart(std::string_view entry);
-
 }  // namespace devicesearch

@@ -49,6 +49,8 @@ void InitForm::StartSearch() {
   searching_ = true;
 
   std::exception_ptr failure;
+  finds_ = {};
+  diagnosis_.clear();
   try {
     if (mainMenuForm_ == nullptr) {
       mainMenuForm_ = new MainMenuForm;
@@ -151,6 +153,7 @@ void InitForm::FillResults() {
 }
 
 void InitForm::ShowDiagnosis() {
+  if (diagnosis_.empty()) return;  // the search failed before it could look
   const QString heading = QStringLiteral("What the search saw:");
   // One row per sentence, with a hanging bullet.
   QString html = QStringLiteral("<b>%1</b><table cellspacing=\"3\">").arg(heading);

@@ -245,17 +245,21 @@ void InitFormTest::searchFillsProgressAndResults() {
   InitForm* wizard = Start(options);
   QList<int> values;
   int maximumSeen = 0;
-  bool cancelDuringSearch = true;
+  bool buttonsOffAndHourglassOn = true;
   connect(wizard->SearchProgress, &QProgressBar::valueChanged, this, [&](int value) {
     values << value;
     maximumSeen = wizard->SearchProgress->maximum();
-    if (wizard->WizardStep == InitForm::kSearchingStep) cancelDuringSearch &= !wizard->CancelCMD->isEnabled();
+    if (wizard->WizardStep == InitForm::kSearchingStep)
+      buttonsOffAndHourglassOn &= !wizard->CancelCMD->isEnabled() && !wizard->BackCMD->isEnabled() &&
+                                  wizard->cursor().shape() == Qt::WaitCursor &&
+                                  wizard->PagePlace->currentWidget() == wizard->SearchingPanel;
   });
   Search(printerPort, onBoard);
   QCOMPARE(maximumSeen, maximum);
   QCOMPARE(*std::max_element(values.begin(), values.end()), highest);
   QCOMPARE(values.last(), 0);  // reset when the results page shows
-  QVERIFY(cancelDuringSearch);
+  QVERIFY(buttonsOffAndHourglassOn);
+  QCOMPARE(wizard->cursor().shape(), Qt::ArrowCursor);
   QCOMPARE(wizard->WizardStep, std::uint8_t{4});
   QCOMPARE(CurrentPage(), wizard->SearchResultsPanel);
   QCOMPARE(Entries(), entries);

@@ -17,7 +17,11 @@ using devicesearch::Media;
 class DeviceSearch : public testing::Test {
  protected:
   void StartMachine(const std::string& options) {
-    machine_ = sim::Machine::Create(sim::MachineOptions::Parse("clock=manual," + options));
+    auto machineOptions = sim::MachineOptions::Parse("clock=manual," + options);
+    // The on-board controller's waits give up after a second of the
+    // machine's time; a long step per message pump keeps that short.
+    machineOptions.pumpNanoseconds = 1'000'000;
+    machine_ = sim::Machine::Create(machineOptions);
     platform::StartProcess(machine_->StartProcess("search"));
     comPort_ = std::make_unique<comport::KORComPort>();
   }

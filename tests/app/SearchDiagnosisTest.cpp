@@ -19,7 +19,11 @@ using devicesearch::Media;
 class SearchDiagnosis : public testing::Test {
  protected:
   devicesearch::Diagnosis Diagnose(const std::string& options, const Media& media) {
-    machine_ = sim::Machine::Create(sim::MachineOptions::Parse("clock=manual," + options));
+    auto machineOptions = sim::MachineOptions::Parse("clock=manual," + options);
+    // The on-board controller's waits give up after a second of the
+    // machine's time; a long step per message pump keeps that short.
+    machineOptions.pumpNanoseconds = 1'000'000;
+    machine_ = sim::Machine::Create(machineOptions);
     platform::StartProcess(machine_->StartProcess("diagnosis"));
     comPort_ = std::make_unique<comport::KORComPort>();
     const auto finds = devicesearch::SearchDevices(*comPort_, media);

@@ -5,21 +5,32 @@
 #include <string>
 #include <vector>
 
+class InitForm;
 class MainMenuForm;
 
 namespace app {
 
-// Reads the program's command line (arguments after the program name) and
-// starts the chosen machine as the running process. Returns the exit code
-// when the program should stop here: 0 after --help or --version (printed on
-// `out`), 2 after one line on `err` naming a bad option or a backend that
-// cannot be had. Nothing here needs a display.
-std::optional<int> StartMachineFromCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
-                                               std::ostream& err);
+// What the command line asks of the program once it has been read.
+struct StartChoice {
+  // The program ends here with this code: 0 after --help or --version, 2
+  // after one line naming a bad option, a backend that cannot be had, or a
+  // device that is malformed or does not answer.
+  std::optional<int> exitCode;
+  // --device named a device that answered: the link holds it, and the main
+  // window opens without the search wizard.
+  bool deviceLinked = false;
+};
 
-// Until the search wizard exists: the link state it would leave for the
-// default board's chip (address byte 0x98 on the first printer port, through
-// the inverting adapter), then the main window, shown and deleted on close.
-MainMenuForm* OpenMainWindowOnDefaultBoard();
+// Reads the program's command line (arguments after the program name),
+// starts the chosen machine as the running process and, with --device,
+// links the named device. Help and version go to `out`, refusals to `err`.
+// Nothing here needs a display.
+StartChoice StartFromCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+
+// The start-up window: the search wizard, shown, deleted when it closes.
+InitForm* OpenSearchWizard();
+
+// The main window on the device the link holds, shown, deleted on close.
+MainMenuForm* OpenMainWindow();
 
 }  // namespace app

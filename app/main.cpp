@@ -8,11 +8,13 @@
 #include "platform/Current.h"
 
 int main(int argc, char* argv[]) {
-  // The command line is read before any window exists, so that --help and a
-  // bad option work without a display. Qt's own settings come from its
-  // environment variables (QT_QPA_PLATFORM and the like).
+  // The command line is read before any window exists, so that --help, a
+  // bad option and a device that does not answer work without a display.
+  // Qt's own settings come from its environment variables (QT_QPA_PLATFORM
+  // and the like).
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  if (auto exitCode = app::StartMachineFromCommandLine(arguments, std::cout, std::cerr)) return *exitCode;
+  const app::StartChoice start = app::StartFromCommandLine(arguments, std::cout, std::cerr);
+  if (start.exitCode) return *start.exitCode;
 
   int qtArgc = 1;
   app::Application application(qtArgc, argv);
@@ -21,6 +23,11 @@ int main(int argc, char* argv[]) {
   // The communications component's waits hand control to the window here.
   platform::Current().SetMessagePump(&controls::PumpMessages);
 
-  app::OpenMainWindowOnDefaultBoard();
+  // The search wizard is the start-up window, unless the command line named
+  // a device for a script or a test.
+  if (start.deviceLinked)
+    app::OpenMainWindow();
+  else
+    app::OpenSearchWizard();
   return QApplication::exec();
 }

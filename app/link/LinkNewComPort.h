@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 #include "comport/Boolean.h"
 #include "comport/KORComPort.h"
@@ -57,10 +59,18 @@ void WriteDeviceRegister();
 void ReadAlertResponse();
 
 // The link state a chosen device leaves behind (the search wizard's Finish,
-// and the start-up until the wizard exists). Over the printer port:
+// and a device named on the command line). They stop at the first failing
+// statement. Over the printer port:
 // `portIndex` from 0, `dataInverted` the adapter's wiring as found, and the
 // address byte. Over the on-board SMBus: the 7-bit address.
 void LinkPrinterPort(std::uint8_t portIndex, comport::Boolean dataInverted, std::uint8_t deviceAddress);
 void LinkOnBoardSMBus(std::uint8_t deviceAddress);
+
+// The same link states as their single statements, in order, for a caller
+// that goes on past a failing one (the wizard's Finish).
+using LinkStep = std::function<void()>;
+std::vector<LinkStep> PrinterPortLinkSteps(std::uint8_t portIndex, comport::Boolean dataInverted,
+                                           std::uint8_t deviceAddress);
+std::vector<LinkStep> OnBoardSMBusLinkSteps(std::uint8_t deviceAddress);
 
 }  // namespace LinkNewComPort

@@ -9,21 +9,34 @@ constexpr std::int16_t kPortTypePrinterPort = 0;
 constexpr std::int16_t kPortTypeOnBoardSMBus = 1;
 }  // namespace
 
+std::vector<LinkStep> PrinterPortLinkSteps(std::uint8_t portIndex, comport::Boolean dataInverted,
+                                           std::uint8_t deviceAddress) {
+  return {
+      [=] { ComPort().PrinterPort()->PortAddressIndex(portIndex); },
+      [=] { ComPort().PrinterPort()->SMBusProtocall()->DataInverted(dataInverted); },
+      [=] { ComPort().PrinterPort()->SMBusProtocall()->DeviceAddress(deviceAddress); },
+      [] { ComPort().PortType(kPortTypePrinterPort); },
+      [] { UsePrinterPort = 1; },
+      [] { PrinterPortAddress = ComPort().PrinterPort()->SMBusProtocall()->PortAddress(); },
+      [=] { CurrentDeviceAddress = deviceAddress; },
+  };
+}
+
+std::vector<LinkStep> OnBoardSMBusLinkSteps(std::uint8_t deviceAddress) {
+  return {
+      [=] { ComPort().SMBus()->DeviceAddress(deviceAddress); },
+      [] { ComPort().PortType(kPortTypeOnBoardSMBus); },
+      [] { UsePrinterPort = 0; },
+      [=] { CurrentDeviceAddress = deviceAddress; },
+  };
+}
+
 void LinkPrinterPort(std::uint8_t portIndex, comport::Boolean dataInverted, std::uint8_t deviceAddress) {
-  ComPort().PrinterPort()->PortAddressIndex(portIndex);
-  ComPort().PrinterPort()->SMBusProtocall()->DataInverted(dataInverted);
-  ComPort().PrinterPort()->SMBusProtocall()->DeviceAddress(deviceAddress);
-  ComPort().PortType(kPortTypePrinterPort);
-  UsePrinterPort = 1;
-  PrinterPortAddress = ComPort().PrinterPort()->SMBusProtocall()->PortAddress();
-  CurrentDeviceAddress = deviceAddress;
+  for (const LinkStep& step : PrinterPortLinkSteps(portIndex, dataInverted, deviceAddress)) step();
 }
 
 void LinkOnBoardSMBus(std::uint8_t deviceAddress) {
-  ComPort().SMBus()->DeviceAddress(deviceAddress);
-  ComPort().PortType(kPortTypeOnBoardSMBus);
-  UsePrinterPort = 0;
-  CurrentDeviceAddress = deviceAddress;
+  for (const LinkStep& step : OnBoardSMBusLinkSteps(deviceAddress)) step();
 }
 
 }  // namespace LinkNewComPort

@@ -159,6 +159,19 @@ LenientNumber ReadHexDigits(std::string_view digits, RadixSign sign) {
   return ReadRadixDigits(cursor, 16, sign);
 }
 
+std::optional<double> ReadArgumentNumber(std::string_view text) {
+  if (text.find_first_of(" \t\n") != std::string_view::npos) return std::nullopt;
+  try {
+    const bool hex = text.starts_with("0x") || text.starts_with("0X");
+    const LenientNumber number =
+        hex ? ReadHexDigits(text.substr(2), RadixSign::Unsigned) : ReadNumber(text, RadixSign::Unsigned);
+    if (!number.whole) return std::nullopt;
+    return number.value;
+  } catch (const RuntimeError&) {
+    return HUGE_VAL;
+  }
+}
+
 double Val(std::string_view text) { return ReadNumber(text).value; }
 
 double ToNumber(std::string_view text) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -40,6 +41,12 @@ LenientNumber ReadNumber(std::string_view text, RadixSign sign = RadixSign::Plat
 
 // The text read as hexadecimal digits, as if "&H" stood before it.
 LenientNumber ReadHexDigits(std::string_view digits, RadixSign sign = RadixSign::Platform);
+
+// A number as a command-line argument gives it: decimal (the lenient
+// reader's syntax), or hexadecimal digits after 0x; held to the whole text,
+// and blanks, which the reader would skip, are refused. Empty when the text
+// is not such a number; a value too large for the reader reads as infinity.
+std::optional<double> ReadArgumentNumber(std::string_view text);
 
 // The value the lenient reader gives (the platform's Val).
 double Val(std::string_view text);

@@ -2,10 +2,14 @@
 
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "comport/Boolean.h"
+#include "search/OnBoardHost.h"
 
 namespace comport {
 class KORComPort;
@@ -15,6 +19,10 @@ class KORComPort;
 // shared by the program's start-up wizard and qtsctl. All bus traffic goes
 // through the caller's component object.
 namespace devicesearch {
+
+// The chip's name: every text of the search and the wizard that names the
+// chip is built from it.
+inline constexpr const char* kChipName = "QTS5460";
 
 // The chip's possible addresses in 8-bit form (7-bit address shifted left).
 // The tenth slot stays empty and is never probed.
@@ -31,9 +39,15 @@ inline constexpr int kPrinterPortStep = kProgressPerMedium / 4;
 inline constexpr int kSlotStep = kProgressPerMedium / 9;
 
 struct Media {
-  bool printerPort = true;
-  bool onBoard = true;
-  bool usb = false;  // searched for the progress it shows; nothing is ever found there
+  Media(bool printerPortChecked = true, bool onBoardChecked = true, bool usbChecked = false)
+      : printerPort(printerPortChecked), onBoard(onBoardChecked), usb(usbChecked) {}
+
+  bool printerPort;
+  bool onBoard;
+  bool usb;  // searched for the progress it shows; nothing is ever found there
+  // The host controller for the on-board pass; empty: whatever the
+  // component holds (discovery's, or what an earlier search selected).
+  std::optional<OnBoardHost> onBoardHost;
 };
 
 struct PrinterPortFind {
@@ -43,11 +57,24 @@ struct PrinterPortFind {
   std::int16_t portAddress;  // the port's base address
 };
 
+// A probe that failed with an error (a run-time error of the component, or
+// an error event such as lost arbitration) instead of answering: it found
+// nothing, and the search went on.
+struct ProbeFailure {
+  bool onBoard;
+  std::uint8_t portIndex;  // printer-port probes
+  std::uint8_t address;    // as probed: 8-bit form on the printer port, 7-bit on-board
+  std::string error;       // what the component said, with its number
+};
+
 // Finds in the order of discovery: every printer port, first with direct then
 // with inverted data lines, then the on-board SMBus.
 struct Finds {
   std::vector<PrinterPortFind> printerPort;
   std::vector<std::uint8_t> onBoard;  // 7-bit addresses
+  std::vector<ProbeFailure> failures;
+  // The controller the on-board pass used (when it ran).
+  std::optional<OnBoardHost> onBoardHost;
   bool Empty() const { return printerPort.empty() && onBoard.empty(); }
 };
 
@@ -56,7 +83,18 @@ int ProgressMaximum(const Media& media);
 // Runs the passes of the checked media in the order printer port, on-board,
 // USB, and calls `advance` with each progress step as it is taken. Leaves the
 // printer port selected at the last port probed with inverted data lines.
+// Never throws for a probe: a probe that fails is recorded and finds nothing.
 Finds SearchDevices(comport::KORComPort& comPort, const Media& media,
                     const std::function<void(int step)>& advance = {});
+
+// One probe: the chip's ID register read at `addressByte` (8-bit form) on the
+// selected printer port with the wiring set, or at `address` (7-bit) on the
+// on-board SMBus. True when it reads the chip's ID. Errors of the component
+// propagate.
+bool ChipAnswersOnPrinterPort(comport::KORComPort& comPort, std::uint8_t addressByte);
+bool ChipAnswersOnBoard(comport::KORComPort& comPort, std::uint8_t address);
+
+// "Overflow (error 6)": what a caught failure says.
+std::string DescribeFailure(std::exception_ptr failure);
 
 }  // namespace devicesearch

@@ -47,10 +47,8 @@ bool Check(LineState state, Record record) {
 
 // Passes when arbitration is off or SCL reads high.
 bool ClockCheck(Record record) {
-  const auto& engine = State().Engine;
-  if (!engine.ArbitrationOn) return true;
-  const std::uint8_t sclHigh = engine.ReadBack[Index(LineState::BothHigh)] & kSclBit;
-  const bool match = (Portin(StatusRegister()) & kSclBit) == sclHigh;
+  if (!State().Engine.ArbitrationOn) return true;
+  const bool match = SclReadsHigh(Portin(StatusRegister()));
   Note(match, record);
   return match;
 }
@@ -96,6 +94,13 @@ bool SdaReadsLow(std::uint8_t status) {
   const std::uint8_t sdaLow = State().Engine.ReadBack[Index(LineState::BothLow)] & kSdaBit;
   return (status & kSdaBit) == sdaLow;
 }
+
+bool SclReadsHigh(std::uint8_t status) {
+  const std::uint8_t sclHigh = State().Engine.ReadBack[Index(LineState::BothHigh)] & kSclBit;
+  return (status & kSclBit) == sclHigh;
+}
+
+std::uint8_t ReadStatus() { return Portin(StatusRegister()); }
 
 void StartBit() {
   Out(LineState::BothHigh);

@@ -80,6 +80,15 @@ float SMBusProtocall::ReadData() {
   return byte;
 }
 
+std::optional<SMBusProtocall::LineLevels> SMBusProtocall::ReadLineLevels() {
+  std::optional<LineLevels> levels;
+  RunPrimitive([&levels] {
+    const std::uint8_t status = procedures::ReadStatus();
+    levels = LineLevels{procedures::SclReadsHigh(status), !procedures::SdaReadsLow(status)};
+  });
+  return levels;
+}
+
 Boolean SMBusProtocall::WaitAck(std::uint8_t Timeout) { return procedures::WaitAck(Timeout); }
 
 Variant SMBusProtocall::GetBlockReadData() const {

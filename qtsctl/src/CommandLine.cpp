@@ -105,7 +105,7 @@ int RunCommand(const CLI::App& app, Arguments& arguments, std::istream& in, std:
   const std::string command = app.get_subcommands().front()->get_name();
   StartMachine(arguments);
   comport::KORComPort comPort;
-  if (command == "search") return Search(comPort, ChosenMedia(arguments.media), out);
+  if (command == "search") return Search(comPort, ChosenMedia(arguments.media), out, err);
 
   // Every argument is checked before the device is touched.
   const std::uint8_t address = ParseDeviceAddress(arguments.address);

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <optional>
 
-#include "comport/RuntimeError.h"
 #include "numbers/NumberText.h"
 #include "qtsctl/BadInput.h"
 #include "registers/RegisterMap.h"
@@ -21,25 +20,8 @@ constexpr double kSecondsPerDay = 86'400;
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
-// The program's lenient reader, held to the whole text; a 0x prefix marks
-// hexadecimal digits. Blanks, which the reader would skip, are refused in an
-// argument. A value too large for the reader is far out of every range asked
-// for here.
-std::optional<double> WholeNumber(std::string_view text) {
-  if (text.find_first_of(" \t\n") != std::string_view::npos) return std::nullopt;
-  try {
-    const bool hex = text.starts_with("0x") || text.starts_with("0X");
-    const numbers::LenientNumber number = hex ? numbers::ReadHexDigits(text.substr(2), numbers::RadixSign::Unsigned)
-                                              : numbers::ReadNumber(text, numbers::RadixSign::Unsigned);
-    if (!number.whole) return std::nullopt;
-    return number.value;
-  } catch (const comport::RuntimeError&) {
-    return HUGE_VAL;
-  }
-}
-
 std::optional<long> Number(std::string_view text) {
-  const auto value = WholeNumber(text);
+  const auto value = numbers::ReadArgumentNumber(text);
   if (!value || *value != std::floor(*value)) return std::nullopt;
   if (!(std::fabs(*value) < 1e15)) return *value > 0 ? LONG_MAX : LONG_MIN;
   return static_cast<long>(*value);
@@ -91,7 +73,7 @@ std::uint8_t ParseRegister(std::string_view text, RegisterUse use) {
 }
 
 double ParseInterval(std::string_view text) {
-  const auto number = WholeNumber(text);
+  const auto number = numbers::ReadArgumentNumber(text);
   if (!number) throw BadInput("interval " + Quoted(text) + " is not a number of seconds");
   const double value = *number;
   if (!(value >= 0 && value <= kSecondsPerDay)) throw BadInput("interval " + Quoted(text) + " is outside 0..86400 seconds");

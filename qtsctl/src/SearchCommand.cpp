@@ -4,10 +4,11 @@
 #include "comport/KORComPort.h"
 #include "qtsctl/Commands.h"
 #include "qtsctl/InputParsing.h"
+#include "search/Diagnosis.h"
 
 namespace qtsctl {
 
-int Search(comport::KORComPort& comPort, const devicesearch::Media& media, std::ostream& out) {
+int Search(comport::KORComPort& comPort, const devicesearch::Media& media, std::ostream& out, std::ostream& err) {
   const devicesearch::Finds finds = devicesearch::SearchDevices(comPort, media);
   for (const auto& find : finds.printerPort) {
     char line[80];
@@ -16,7 +17,11 @@ int Search(comport::KORComPort& comPort, const devicesearch::Media& media, std::
     out << line << '\n';
   }
   for (const std::uint8_t address : finds.onBoard) out << "smbus  -      -         " << HexByte(address) << '\n';
-  return finds.Empty() ? kFailure : kSuccess;
+  if (!finds.Empty()) return kSuccess;
+  // What the search saw, so that the user knows where to look.
+  for (const auto& line : devicesearch::DescribeDiagnosis(devicesearch::Diagnose(comPort, media, finds)))
+    err << line << '\n';
+  return kFailure;
 }
 
 }  // namespace qtsctl

@@ -20,6 +20,8 @@ constexpr std::array kChipsets{
                  {EnableBit{0xD0, 0x00010000, 0x00010000}, EnableBit{}}},
     ChipsetModel{SmbusControllerKind::Ich, "ich", 0x25608086, 0x24438086, 0, 31, 3, 0x20, 0x0000EFA1, 0x0000FFE0,
                  0xEFA0, 0, SmbusHostLayout::Layout8086, {EnableBit{0x40, 0x00000001, 0x00000001}, EnableBit{}}},
+    ChipsetModel{SmbusControllerKind::Ich5, "ich5", 0x25708086, 0x24D38086, 0, 31, 3, 0x20, 0x00000401, 0x0000FFE0,
+                 0x0400, 0, SmbusHostLayout::Layout8086, {EnableBit{0x40, 0x00000001, 0x00000001}, EnableBit{}}},
     ChipsetModel{SmbusControllerKind::Ali, "ali", 0x154110B9, 0x710110B9, 0, 17, 0, 0xE0, 0xE8000000, 0xFFFF0000,
                  0xE800, 16, SmbusHostLayout::Layout10B9,
                  {EnableBit{0xD0, 0x00000400, 0x00000400}, EnableBit{0xF0, 0x00000001, 0x00000001}}},
@@ -36,7 +38,8 @@ struct Neighbour {
 constexpr std::array kNeighbours{
     Neighbour{SmbusControllerKind::Piix4, 7, 0, 0x71108086}, Neighbour{SmbusControllerKind::Piix4, 7, 1, 0x71118086},
     Neighbour{SmbusControllerKind::Piix4, 7, 2, 0x71128086}, Neighbour{SmbusControllerKind::Ich, 31, 0, 0x24408086},
-    Neighbour{SmbusControllerKind::Ich, 31, 1, 0x244B8086},  Neighbour{SmbusControllerKind::Ali, 7, 0, 0x153310B9},
+    Neighbour{SmbusControllerKind::Ich, 31, 1, 0x244B8086},  Neighbour{SmbusControllerKind::Ich5, 31, 0, 0x24D08086},
+    Neighbour{SmbusControllerKind::Ich5, 31, 1, 0x24DB8086}, Neighbour{SmbusControllerKind::Ali, 7, 0, 0x153310B9},
     Neighbour{SmbusControllerKind::None, 7, 0, 0x71108086},
 };
 

@@ -41,6 +41,11 @@ EvaluationBoard::EvaluationBoard(const Clock& clock, const BoardOptions& options
   bus_.Attach(options_.eepromAddress, eeprom_);
   bus_.Attach(AlertResponder::kAddress, alerts_);
   alerts_.Add(options_.chipAddress, chip_);
+  for (const std::uint8_t address : options_.moreChipAddresses) {
+    moreChips_.push_back(std::make_unique<Qts5460>(clock, options.scenario));
+    bus_.Attach(address, *moreChips_.back());
+    alerts_.Add(address, *moreChips_.back());
+  }
   if (options_.neverAcknowledges) bus_.SetNeverAcknowledges(*options_.neverAcknowledges, true);
   lines_.SetPullUps(options_.pullUps);
   if (options_.heldLine) {

@@ -49,6 +49,13 @@ void Machine::Boot() {
     board_ = std::make_unique<EvaluationBoard>(clock_, options_.board);
     ParallelPortNumber(boardPort).Attach(&board_->Adapter());
   }
+  BoardOptions another = options_.board;
+  another.traceFile.clear();
+  for (const int port : options_.board.morePorts) {
+    if (port < 1 || port > ParallelPortCount() || port == boardPort) continue;
+    moreBoards_.push_back(std::make_unique<EvaluationBoard>(clock_, another));
+    ParallelPortNumber(port).Attach(&moreBoards_.back()->Adapter());
+  }
 
   if (personality_.Is9x()) {
     if (options_.prtenu32 != Prtenu32Presence::Missing) AddFile(SystemPath(kPrtenu32));

@@ -42,6 +42,17 @@ std::uint8_t BusAddress(std::string_view item, std::string_view text) {
   return static_cast<std::uint8_t>(Number(item, text, 0x01, 0x7F));
 }
 
+// Values joined with '+' (a comma already separates the options).
+std::vector<std::string_view> List(std::string_view text) {
+  std::vector<std::string_view> items;
+  for (;;) {
+    const auto plus = text.find('+');
+    items.push_back(text.substr(0, plus));
+    if (plus == std::string_view::npos) return items;
+    text.remove_prefix(plus + 1);
+  }
+}
+
 HeldLine ParseHeldLine(std::string_view item, std::string_view text) {
   HeldLine held;
   const auto colon = text.find(':');
@@ -80,9 +91,12 @@ const std::vector<OptionRule>& Rules() {
          if (v != "admin" && v != "restricted") Bad(v, "use admin or restricted");
          o.administrator = v == "admin";
        }},
-      {"smbus", "on-board SMBus host controller: piix4 (0:7:3), ich (0:31:3), ali (0x10B9 layout) or none", true,
+      {"smbus",
+       "on-board SMBus host controller: piix4 (0:7:3), ich (0:31:3), ich5 (0:31:3 at 0x400, not in the component's "
+       "list), ali (0x10B9 layout) or none",
+       true,
        [](MachineOptions& o, std::string_view v) {
-         if (!FindChipset(v)) Bad(v, "use piix4, ich, ali or none");
+         if (!FindChipset(v)) Bad(v, "use piix4, ich, ich5, ali or none");
          o.smbusController = v;
        }},
       {"driver-image-missing", "the driver image is not installed, so its service cannot start", false,
@@ -106,10 +120,24 @@ const std::vector<OptionRule>& Rules() {
        }},
       {"vxd-missing", "the virtual device driver file is not installed (95 family)", false,
        [](MachineOptions& o, std::string_view) { o.vxdMissing = true; }},
-      {"board-port", "parallel port number (1 to 3) that carries the evaluation board, 0 for none", true,
-       [](MachineOptions& o, std::string_view v) { o.board.port = static_cast<int>(Number(v, v, 0, 3)); }},
-      {"chip-address", "7-bit SMBus address of the QTS5460 on the board (default 0x4C)", true,
-       [](MachineOptions& o, std::string_view v) { o.board.chipAddress = BusAddress(v, v); }},
+      {"board-port", "parallel port number (1 to 3) that carries the evaluation board, 0 for none; 1+3: a board on each",
+       true,
+       [](MachineOptions& o, std::string_view v) {
+         const auto ports = List(v);
+         o.board.port = static_cast<int>(Number(v, ports.front(), 0, 3));
+         o.board.morePorts.clear();
+         for (std::size_t i = 1; i < ports.size(); ++i)
+           o.board.morePorts.push_back(static_cast<int>(Number(v, ports[i], 1, 3)));
+       }},
+      {"chip-address", "7-bit SMBus address of the QTS5460 on the board (default 0x4C); 0x4C+0x4D: several chips",
+       true,
+       [](MachineOptions& o, std::string_view v) {
+         const auto addresses = List(v);
+         o.board.chipAddress = BusAddress(v, addresses.front());
+         o.board.moreChipAddresses.clear();
+         for (std::size_t i = 1; i < addresses.size(); ++i)
+           o.board.moreChipAddresses.push_back(BusAddress(v, addresses[i]));
+       }},
       {"wiring", "printer-port adapter: inverted (default), direct, or status3 (SDA read on status bit 3)", true,
        [](MachineOptions& o, std::string_view v) {
          if (!FindAdapterWiring(v)) Bad(v, "use inverted, direct or status3");

@@ -3,6 +3,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/DeviceChoice.h"
 #include "cli/MachineCommandLine.h"
 #include "platform/Current.h"
 
@@ -63,6 +64,40 @@ TEST(MachineCommandLine, HelpListsTheVirtualPcOptions) {
   qtscli::AddMachineOptions(app, choice);
   EXPECT_NE(app.help().find("personality=VALUE"), std::string::npos);
   EXPECT_NE(app.help().find("claimed-by-other=VALUE"), std::string::npos);
+}
+
+TEST(DeviceChoice, NamesAMediumAndASevenBitAddress) {
+  struct Row {
+    const char* text;
+    bool onBoard;
+    int port;
+    bool inverted;
+    int address;
+  };
+  for (const Row& row : {Row{"lpt1:0x4C", false, 1, true, 0x4C}, Row{"LPT2:0x4c:direct", false, 2, false, 0x4C},
+                         Row{"lpt3:24:inverted", false, 3, true, 0x18}, Row{"smbus:0x4E", true, 1, true, 0x4E},
+                         Row{"SMBus:0x03", true, 1, true, 0x03}}) {
+    const auto device = qtscli::ParseDeviceChoice(row.text);
+    EXPECT_EQ(device.onBoard, row.onBoard) << row.text;
+    EXPECT_EQ(device.portNumber, row.port) << row.text;
+    EXPECT_EQ(device.inverted, row.inverted) << row.text;
+    EXPECT_EQ(device.address, row.address) << row.text;
+  }
+  EXPECT_EQ(qtscli::Describe(qtscli::ParseDeviceChoice("lpt2:0x4C:direct")), "0x4C on LPT2 (direct adapter)");
+  EXPECT_EQ(qtscli::Describe(qtscli::ParseDeviceChoice("smbus:78")), "0x4E on the on-board SMBus");
+}
+
+TEST(DeviceChoice, MalformedTextIsRefusedNamingIt) {
+  for (const char* text : {"", "lpt1", "0x4C", "com1:0x4C", "lpt:0x4C", "lpt0:0x4C", "lptx:0x4C", "lpt1:",
+                           "lpt1:0x78", "lpt1:0x02", "lpt1:4.5", "lpt1:0x4C:crossed", "smbus:0x4E:direct",
+                           "smbus:0x4E ", "lpt1:0x4G"}) {
+    try {
+      qtscli::ParseDeviceChoice(text);
+      ADD_FAILURE() << "accepted \"" << text << '"';
+    } catch (const std::invalid_argument& refused) {
+      EXPECT_TRUE(std::string(refused.what()).starts_with(std::string("device \"") + text + "\": ")) << refused.what();
+    }
+  }
 }
 
 }  // namespace

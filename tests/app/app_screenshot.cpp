@@ -5,10 +5,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
-#include <QImage>
 #include <QPushButton>
-#include <QScreen>
-#include <QSet>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,16 +18,9 @@
 #include "sim/MachineOptions.h"
 #include "sim/Process.h"
 #include "support/FileDialogs.h"
+#include "support/WindowPicture.h"
 
 namespace {
-
-int DistinctColours(const QImage& image) {
-  QSet<QRgb> colours;
-  for (int y = 0; y < image.height(); y += 2) {
-    for (int x = 0; x < image.width(); x += 2) colours.insert(image.pixel(x, y));
-  }
-  return static_cast<int>(colours.size());
-}
 
 // Easy Setup, then a minute of the loop on the remote diode's
 // default cycle (30 to 100 C), ending near its top with the alert on, a time
@@ -56,12 +46,9 @@ void RunControlCenter(MainMenuForm& form, sim::Machine& machine, const QString& 
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s output-folder\n", argv[0]);
-    return 2;
-  }
-  const QDir out(QString::fromLocal8Bit(argv[1]));
-  QDir().mkpath(out.path());
+  const QString folder = windowpicture::OutputFolder(argc, argv);
+  if (folder.isEmpty()) return 2;
+  const QDir out(folder);
 
   // The program on a virtual board whose clock this drives, so that the
   // Control Center tab can show minutes of monitoring in a moment.
@@ -85,12 +72,8 @@ int main(int argc, char* argv[]) {
     if (tab == MainMenuForm::kReadWriteTab) form.RegisterRibbons->button(0x03)->click();
     if (tab == MainMenuForm::kControlCenterTab) RunControlCenter(form, *machine, logs.filePath("log.xls"));
     QTest::qWait(200);
-    const QImage image = form.screen()->grabWindow(form.winId()).toImage();
     const QString path = out.filePath(QStringLiteral("MainMenuForm-%1.png").arg(QLatin1String(names[tab])));
-    image.save(path);
-    const int colours = DistinctColours(image);
-    std::printf("%s: %dx%d, %d colours\n", qPrintable(path), image.width(), image.height(), colours);
-    if (image.isNull() || colours < 32) ++failures;
+    if (!windowpicture::Save(form, path)) ++failures;
   }
   return failures == 0 ? 0 : 1;
 }

@@ -41,10 +41,15 @@ TEST(QtsctlSearch, ReportsWiringPortAndAddressAsFound) {
   EXPECT_EQ(Lines(result.out), std::vector<std::string>{"lpt2   0x278  direct    0x2B"});
 }
 
-TEST(QtsctlSearch, NothingFoundExitsOne) {
+TEST(QtsctlSearch, NothingFoundExitsOneAndSaysWhatTheSearchSaw) {
   const auto result = RunTool({"search", "--sim", "board-port=0,smbus=none"});
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out, "");
+  const auto lines = Lines(result.err);
+  ASSERT_EQ(lines.size(), 3u) << result.err;
+  EXPECT_TRUE(lines[0].starts_with("LPT1 (378h): neither SCL nor SDA follows the port")) << lines[0];
+  EXPECT_TRUE(lines[1].starts_with("LPT2 (278h): neither SCL nor SDA follows the port")) << lines[1];
+  EXPECT_TRUE(lines[2].starts_with("On-board SMBus: no supported SMBus host controller")) << lines[2];
 }
 
 TEST(QtsctlRead, ReadsByCodeAndByName) {

@@ -28,8 +28,19 @@ TEST(BoardOptionsTest, EveryBoardOptionIsRead) {
   EXPECT_FALSE(forGood->forNanoseconds);
 }
 
+TEST(BoardOptionsTest, SeveralBoardsAndChipsAreJoinedWithPlus) {
+  const sim::BoardOptions board = sim::MachineOptions::Parse("board-port=2+1+3,chip-address=0x18+0x4D").board;
+  EXPECT_EQ(board.port, 2);
+  EXPECT_EQ(board.morePorts, (std::vector<int>{1, 3}));
+  EXPECT_EQ(board.chipAddress, 0x18);
+  EXPECT_EQ(board.moreChipAddresses, (std::vector<std::uint8_t>{0x4D}));
+  // A later item replaces the whole list.
+  EXPECT_TRUE(sim::MachineOptions::Parse("chip-address=0x18+0x19,chip-address=0x4C").board.moreChipAddresses.empty());
+}
+
 TEST(BoardOptionsTest, BadValuesAreRefused) {
-  for (const char* bad : {"board-port=4", "chip-address=0x80", "chip-address=x", "wiring=crossed",
+  for (const char* bad : {"board-port=4", "board-port=1+0", "board-port=1+", "chip-address=0x18+0x80",
+                          "chip-address=0x18+", "chip-address=0x80", "chip-address=x", "wiring=crossed",
                           "scenario=warm", "hold=both", "hold=sda:0", "never-ack", "trace=", "no-pullups=1"})
     EXPECT_THROW(sim::MachineOptions::Parse(bad), std::invalid_argument) << bad;
 }

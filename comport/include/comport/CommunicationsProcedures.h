@@ -70,6 +70,10 @@ bool ReadPecAck();
 bool BusError();
 // SDA low as the wiring in use shows it on the status register.
 bool SdaReadsLow(std::uint8_t status);
+// SCL high as the wiring in use shows it on the status register.
+bool SclReadsHigh(std::uint8_t status);
+// One read of the selected port's status register.
+std::uint8_t ReadStatus();
 
 // WaitAck with its own claim rules.
 Boolean WaitAck(std::uint8_t timeout);

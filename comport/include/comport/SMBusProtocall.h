@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "comport/Boolean.h"
@@ -94,6 +95,17 @@ class SMBusProtocall {
   Variant GetPECData() const { return Variant(std::vector<std::int16_t>{}); }
 
   Event<std::int16_t, const std::string&>& SMBusProtocallError() { return error_; }
+
+  // Beyond the original interface, for telling a held or floating line from
+  // an absent device: SCL and SDA as the loaded wiring reads them back on the
+  // status register, sampled once without driving anything. Claims the port
+  // around the read unless it is held; empty when there is no port or the
+  // claim is refused.
+  struct LineLevels {
+    bool sclHigh;
+    bool sdaHigh;
+  };
+  std::optional<LineLevels> ReadLineLevels();
 
  private:
   // A primitive run on its own claims the port around itself when it is not held.

@@ -23,8 +23,9 @@ inline constexpr int kFailure = 1;
 inline constexpr int kBadInput = 2;
 
 // One line per find: medium, port base address, wiring, 7-bit address.
-// Success when something was found, failure when nothing was.
-int Search(comport::KORComPort& comPort, const devicesearch::Media& media, std::ostream& out);
+// Success when something was found; failure when nothing was, after the
+// search's diagnosis of each medium on `err`.
+int Search(comport::KORComPort& comPort, const devicesearch::Media& media, std::ostream& out, std::ostream& err);
 
 // Prints the byte as 0xNN.
 int Read(Device& device, std::uint8_t code, std::ostream& out);

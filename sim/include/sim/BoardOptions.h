@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "sim/BusLines.h"
 #include "sim/TemperatureScenario.h"
@@ -19,7 +20,9 @@ struct HeldLine {
 // The evaluation board on the printer port and the faults of its bus.
 struct BoardOptions {
   int port = 1;  // parallel port number that carries it; 0 for no board
+  std::vector<int> morePorts;  // further ports that each carry a board like it
   std::uint8_t chipAddress = 0x4C;
+  std::vector<std::uint8_t> moreChipAddresses;  // further QTS5460s on the same bus
   std::uint8_t eepromAddress = 0x50;
   std::string wiring = "inverted";  // a name from AdapterWirings()
   TemperatureScenario scenario;

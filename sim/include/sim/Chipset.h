@@ -12,7 +12,9 @@
 
 namespace sim {
 
-enum class SmbusControllerKind { Piix4, Ich, Ali, None };
+// Ich5: an ICH-style controller whose identification the component's table
+// does not list, so that discovery passes it by.
+enum class SmbusControllerKind { Piix4, Ich, Ich5, Ali, None };
 
 // The two register layouts of the controllers' SMBus I/O blocks.
 enum class SmbusHostLayout { Layout8086, Layout10B9, None };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "sim/BoardOptions.h"
 #include "sim/BusLines.h"
@@ -18,7 +19,8 @@ class Clock;
 
 // The evaluation board with its printer-port adapter: the bus lines, the
 // slave engine that decodes them, and the devices on the bus (the QTS5460,
-// the EEPROM and the alert response address).
+// any further QTS5460s the options ask for, the EEPROM and the alert
+// response address).
 class EvaluationBoard {
  public:
   // Throws std::invalid_argument for an unknown wiring name.
@@ -33,6 +35,7 @@ class EvaluationBoard {
   LptAdapter& Adapter() { return *adapter_; }
   BusLines& Lines() { return lines_; }
   SmbusBus& Bus() { return bus_; }
+  // The first QTS5460, at the options' chipAddress.
   Qts5460& Chip() { return chip_; }
   Eeprom16& Eeprom() { return eeprom_; }
   AlertResponder& Alerts() { return alerts_; }
@@ -50,6 +53,7 @@ class EvaluationBoard {
   BusLines lines_;
   SmbusBus bus_;
   Qts5460 chip_;
+  std::vector<std::unique_ptr<Qts5460>> moreChips_;
   Eeprom16 eeprom_;
   AlertResponder alerts_;
   SmbusWireSlave slave_;

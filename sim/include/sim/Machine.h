@@ -54,6 +54,8 @@ class Machine : public std::enable_shared_from_this<Machine> {
   // Port numbers run from 1, in the order the enumerator reports them.
   ParallelPort& ParallelPortNumber(int number) { return *parallelPorts_.at(static_cast<std::size_t>(number - 1)); }
   // The evaluation board on its printer port; null when the machine has none.
+  // Boards on further ports (BoardOptions::morePorts) are alike but record no
+  // trace.
   EvaluationBoard* Board() { return board_.get(); }
 
   // Files, by full path; names compare without regard to case.
@@ -89,6 +91,7 @@ class Machine : public std::enable_shared_from_this<Machine> {
   std::unique_ptr<Chipset> chipset_;
   std::unique_ptr<OnBoardSmbus> onBoard_;  // after the chipset: its controller goes first
   std::unique_ptr<EvaluationBoard> board_;  // after the ports: it goes before them
+  std::vector<std::unique_ptr<EvaluationBoard>> moreBoards_;
   PortArbiter arbiter_;
   ServiceManager services_;
   std::set<std::string> files_;

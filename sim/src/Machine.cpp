@@ -49,6 +49,10 @@ void Machine::Boot() {
     board_ = std::make_unique<EvaluationBoard>(clock_, options_.board);
     ParallelPortNumber(boardPort).Attach(&board_->Adapter());
   }
+  if (!options_.powerOnAtStart) {
+    onBoard_->Chip().PoweredEarlier();
+    if (board_) board_->Chip().PoweredEarlier();
+  }
 
   if (personality_.Is9x()) {
     if (options_.prtenu32 != Prtenu32Presence::Missing) AddFile(SystemPath(kPrtenu32));

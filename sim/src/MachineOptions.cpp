@@ -84,6 +84,8 @@ const std::vector<OptionRule>& Rules() {
          if (!FindChipset(v)) Bad(v, "use piix4, ich, ali or none");
          o.smbusController = v;
        }},
+      {"power-on", "the chips are switched on with the machine: no conversion has finished yet", false,
+       [](MachineOptions& o, std::string_view) { o.powerOnAtStart = true; }},
       {"driver-image-missing", "the driver image is not installed, so its service cannot start", false,
        [](MachineOptions& o, std::string_view) { o.driverImageMissing = true; }},
       {"driver-present", "the driver service runs before the first program starts", false,

@@ -27,6 +27,10 @@ struct MachineOptions {
   bool administrator = true;  // may use the service control manager
   std::string smbusController = "piix4";  // piix4, ich, ali or none
   BoardOptions board;         // the evaluation board on the printer port and its bus faults
+  // The chips are switched on with the machine, so the first conversion is
+  // still running when a program starts. Otherwise they have been powered
+  // for a while and hold a finished conversion.
+  bool powerOnAtStart = false;
 
   // Faults.
   bool driverImageMissing = false;     // the driver service cannot start

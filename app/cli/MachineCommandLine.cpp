@@ -16,9 +16,11 @@ std::string Environment(const char* name) {
 
 void AddMachineOptions(CLI::App& app, MachineChoice& choice) {
   app.add_option("--machine", choice.machine,
-                 "sim: the virtual PC with the evaluation board (default); host: this machine's real ports "
-                 "(needs root or CAP_SYS_RAWIO). Default from QTS_MACHINE.")
-      ->check(CLI::IsMember({"sim", "host"}));
+                 "sim: a virtual PC with the evaluation board, for this program alone (default); shared: the "
+                 "virtual PC that every program of this user shares, whose board keeps its state (started by "
+                 "the first program, see qtsvpc); host: this machine's real ports (needs root or CAP_SYS_RAWIO). "
+                 "Default from QTS_MACHINE.")
+      ->check(CLI::IsMember({"sim", "shared", "host"}));
   std::string simHelp;
   try {
     simHelp = platform::VirtualPcOptionHelp();

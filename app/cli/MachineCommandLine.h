@@ -12,7 +12,7 @@ namespace qtscli {
 // Which machine a program runs on: the virtual PC with its options, or this
 // machine's real ports. QtsEval and qtsctl share these options.
 struct MachineChoice {
-  std::string machine;                  // "sim" or "host"; empty: QTS_MACHINE, else sim
+  std::string machine;                  // "sim", "shared" or "host"; empty: QTS_MACHINE, else sim
   std::vector<std::string> simOptions;  // "key=value" items; empty: QTS_SIM
 };
 

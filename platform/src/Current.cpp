@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/HostBackend.h"
+#include "platform/SharedBackend.h"
 
 namespace platform {
 
@@ -70,7 +71,9 @@ std::shared_ptr<Process> CreateSimProcess(const std::string& options) {
 std::shared_ptr<Process> CreateBackendProcess(const std::string& machine, const std::string& simOptions) {
   if (machine == "host") return CreateHostProcess();
   if (machine.empty() || machine == "sim") return CreateSimProcess(simOptions);
-  throw BackendUnavailable("unknown machine \"" + machine + "\": choose sim (the virtual PC) or host");
+  if (machine == "shared") return CreateSharedProcess(simOptions);
+  throw BackendUnavailable("unknown machine \"" + machine +
+                           "\": choose sim (the virtual PC), shared (the virtual PC that every program shares) or host");
 }
 
 std::string VirtualPcOptionHelp() {

@@ -54,10 +54,12 @@ Process* Process::ResolveProcessHandle(platform::Handle handle) {
 }
 
 void Process::GrantPorts(std::uint16_t first, std::uint32_t count) {
+  ++portGrantsVersion_;
   for (std::uint32_t port = first; port < first + count && port <= 0xFFFF; ++port) openPorts_[port] = 1;
 }
 
 void Process::RevokePorts(std::uint16_t first, std::uint32_t count) {
+  ++portGrantsVersion_;
   for (std::uint32_t port = first; port < first + count && port <= 0xFFFF; ++port) openPorts_[port] = 0;
 }
 

@@ -10,8 +10,9 @@ namespace platform {
 
 // The process that the libraries loaded in this address space act for.
 // Without a configured one, the first call picks the backend: QTS_MACHINE=host
-// selects this Linux machine, unset or QTS_MACHINE=sim the default virtual PC
-// (with the options in QTS_SIM, if any). A backend that cannot be had ends
+// selects this Linux machine, QTS_MACHINE=shared the user's shared virtual PC,
+// unset or QTS_MACHINE=sim a virtual PC of this program's own (both with the
+// options in QTS_SIM, if any). A backend that cannot be had ends
 // the program with a message saying why.
 Process& Current();
 

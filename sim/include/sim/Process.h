@@ -32,6 +32,9 @@ class Process : public platform::Process {
   void GrantPorts(std::uint16_t first, std::uint32_t count);
   void RevokePorts(std::uint16_t first, std::uint32_t count);
   bool PortOpen(std::uint16_t port) const { return allPortsOpen_ || openPorts_[port] != 0; }
+  bool AllPortsOpen() const { return allPortsOpen_; }
+  // Changes whenever a port is opened to or closed for the process.
+  std::uint64_t PortGrantsVersion() const { return portGrantsVersion_; }
 
   // platform::Version
   std::uint32_t GetVersion() override;
@@ -116,6 +119,7 @@ class Process : public platform::Process {
   std::function<void()> pump_;
   bool allPortsOpen_;
   std::vector<std::uint8_t> openPorts_;
+  std::uint64_t portGrantsVersion_ = 0;
   std::map<std::int32_t, std::int32_t> canIoRanges_;  // first port -> count
   std::map<platform::Handle, HandleEntry> handles_;
   platform::Handle nextHandle_ = 0x40;

@@ -102,9 +102,10 @@ int Serve(const std::string& optionsText, int reportFd) {
   const vpc::Places places = vpc::UserPlaces();
   if (std::string refusal = vpc::PrepareRuntimeDirectory(places.runtimeDirectory); !refusal.empty())
     return report.Error(refusal);
+  const std::string effective = Server::EffectiveOptions(optionsText);
   sim::MachineOptions options;
   try {
-    options = sim::MachineOptions::Parse(optionsText, sim::MachineOptions::Scope::Shared);
+    options = sim::MachineOptions::Parse(effective, sim::MachineOptions::Scope::Shared);
   } catch (const std::invalid_argument& bad) {
     return report.Error(bad.what());
   }
@@ -122,7 +123,7 @@ int Serve(const std::string& optionsText, int reportFd) {
 
   Server::Setup setup;
   setup.places = places;
-  setup.options = vpc::CanonicalOptions(optionsText);
+  setup.options = effective;
   setup.linger = options.lingerSeconds ? std::chrono::seconds(*options.lingerSeconds) : kDefaultLinger;
   setup.keepState = places.stateFile.has_value();
   if (!places.stateFile) {

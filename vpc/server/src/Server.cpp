@@ -13,6 +13,7 @@
 #include <ctime>
 
 #include "sim/Machine.h"
+#include "vpc/FrameStream.h"
 #include "vpc/Wire.h"
 #include "vpcserver/Program.h"
 #include "vpcserver/Session.h"
@@ -39,6 +40,12 @@ void Watch(int epoll, int fd) {
 }
 
 }  // namespace
+
+std::string Server::EffectiveOptions(std::string_view asked) {
+  const std::string canonical = vpc::CanonicalOptions(asked);
+  const bool chosen = ("," + canonical).find(",personality=") != std::string::npos;
+  return vpc::CanonicalOptions(chosen ? canonical : canonical + ",personality=xp");
+}
 
 void Log(const std::string& line) {
   const std::time_t now = std::time(nullptr);
@@ -93,7 +100,7 @@ int Server::Run() {
     for (int i = 0; i < std::max(ready, 0); ++i) {
       const int fd = events[static_cast<std::size_t>(i)].data.fd;
       if (fd == listener_.Get()) {
-        Accept(now);
+        Accept();
       } else if (fd == signals_.Get()) {
         signalfd_siginfo info{};
         if (::read(signals_.Get(), &info, sizeof info) > 0) Log("ending on signal " + std::to_string(info.ssi_signo));
@@ -130,7 +137,7 @@ int Server::Timeout(TimePoint now) const {
   return static_cast<int>(std::clamp<std::int64_t>(wait, 0, 60'000));
 }
 
-void Server::Accept(TimePoint now) {
+void Server::Accept() {
   while (true) {
     vpc::UniqueFd connection(::accept4(listener_.Get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
     if (!connection) return;
@@ -146,7 +153,6 @@ void Server::Accept(TimePoint now) {
     const int fd = connection.Get();
     sessions_.emplace(fd, std::make_unique<Session>(*this, std::move(connection), refusal));
     Watch(epoll_.Get(), fd);
-    idleSince_ = now;
   }
 }
 

@@ -94,8 +94,8 @@ Session::Outcome Session::Hello(vpc::FrameReader& request) {
     return Outcome::Done;
   }
   if (role != vpc::Role::Program) throw vpc::ProtocolError("unknown role");
-  const std::string asked = vpc::CanonicalOptions(options);
-  if (!asked.empty() && asked != server_.Options())
+  const std::string asked = Server::EffectiveOptions(options);
+  if (!vpc::CanonicalOptions(options).empty() && asked != server_.Options())
     return refuse("it runs with the options \"" + server_.Options() + "\", not \"" + asked +
                   "\"; leave the options out to use it as it is, or stop it (qtsvpc stop) to start it anew");
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "vpc/Places.h"
@@ -43,6 +44,13 @@ class Server {
     bool keepState = true;
   };
 
+  // The shared machine is a Windows XP PC unless the options choose another
+  // Windows: the NT family is where programs take turns on the printer port
+  // through the port driver's claims (the component does not claim the port
+  // on the 95 family, so two programs' transfers would mix on the bus, as on
+  // such a PC). Answers the options with that default, in canonical spelling.
+  static std::string EffectiveOptions(std::string_view asked);
+
   // `listener` listens on the places' socket already.
   Server(Setup setup, std::shared_ptr<sim::Machine> machine, vpc::UniqueFd listener);
   ~Server();
@@ -64,7 +72,7 @@ class Server {
   void Stop() { stopping_ = true; }
 
  private:
-  void Accept(TimePoint now);
+  void Accept();
   void Drop(int fd);
   int Timeout(TimePoint now) const;
   void SaveIfChanged();

@@ -259,6 +259,11 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
 
 TEST_F(SharedMachineTest, AMachineRunsWithTheOptionsItStartedWith) {
+  const Finished driven = Qtsctl({"--sim", "clock=manual", "read", "0x4C", "0x01"});
+  EXPECT_EQ(driven.status, 2);
+  EXPECT_NE(driven.err.find("\"clock=manual\": the shared virtual PC runs on real time"), std::string::npos)
+      << driven.err;
+
   const Finished hot = Qtsctl({"--sim", "scenario=constant:95,linger=5", "read", "0x4C", "0x01"});
   // The board has been powered for a while: the first read is a measurement.
   EXPECT_EQ(hot.out, "0x5F\n") << hot.err;

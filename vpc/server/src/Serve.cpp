@@ -5,6 +5,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -57,8 +58,18 @@ class Report {
 
 // Keeps no descriptor of the program that started the server, except the report.
 void CloseInherited(int reportFd) {
-  for (int fd = 3; fd < 1024; ++fd)
-    if (fd != reportFd) ::close(fd);
+  const auto closeRange = [](unsigned first, unsigned last) {
+    if (first > last || ::close_range(first, last, 0) == 0) return;
+    // A kernel without close_range: one by one, as far as descriptors go.
+    const long most = std::min(::sysconf(_SC_OPEN_MAX), 65536L);
+    for (long fd = first; fd <= std::min<long>(last, most); ++fd) ::close(static_cast<int>(fd));
+  };
+  if (reportFd < 3) {
+    closeRange(3, ~0u);
+    return;
+  }
+  if (reportFd > 3) closeRange(3, static_cast<unsigned>(reportFd) - 1);
+  closeRange(static_cast<unsigned>(reportFd) + 1, ~0u);
 }
 
 // Leaves the program that started the server: the server runs on in a new

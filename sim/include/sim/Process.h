@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,8 @@ class Process : public platform::Process {
   void RevokePorts(std::uint16_t first, std::uint32_t count);
   bool PortOpen(std::uint16_t port) const { return allPortsOpen_ || openPorts_[port] != 0; }
   bool AllPortsOpen() const { return allPortsOpen_; }
+  // One byte per port, nonzero when a driver opened it to the process.
+  std::span<const std::uint8_t> GrantedPorts() const { return openPorts_; }
   // Changes whenever a port is opened to or closed for the process.
   std::uint64_t PortGrantsVersion() const { return portGrantsVersion_; }
 

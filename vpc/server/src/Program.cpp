@@ -2,6 +2,7 @@
 
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/PortAccessFault.h"
@@ -170,14 +171,13 @@ void Program::Grants(vpc::FrameWriter& answer) {
   }
   grantsSent_ = process_->PortGrantsVersion();
   std::vector<std::pair<std::uint16_t, std::uint32_t>> ranges;
-  for (std::uint32_t port = 0; port <= 0xFFFF; ++port) {
-    if (!process_->PortOpen(static_cast<std::uint16_t>(port))) continue;
-    if (!ranges.empty() && ranges.back().first + ranges.back().second == port)
-      ++ranges.back().second;
-    else
-      ranges.emplace_back(static_cast<std::uint16_t>(port), 1);
+  const auto ports = process_->GrantedPorts();
+  for (auto open = std::find_if(ports.begin(), ports.end(), [](std::uint8_t p) { return p != 0; });
+       open != ports.end() && ranges.size() < kMaxGrantRanges;) {
+    const auto closed = std::find(open, ports.end(), 0);
+    ranges.emplace_back(static_cast<std::uint16_t>(open - ports.begin()), static_cast<std::uint32_t>(closed - open));
+    open = std::find_if(closed, ports.end(), [](std::uint8_t p) { return p != 0; });
   }
-  if (ranges.size() > kMaxGrantRanges) ranges.resize(kMaxGrantRanges);
   answer.U16(static_cast<std::uint16_t>(ranges.size()));
   for (const auto& [first, count] : ranges) answer.U16(first).U32(count);
 }

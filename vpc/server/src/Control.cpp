@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "vpc/FrameStream.h"
@@ -51,58 +52,57 @@ bool WaitForTheEnd(const vpc::Places& places) {
   return false;
 }
 
-}  // namespace
-
-int StopServer(std::ostream& out, std::ostream& err) {
-  const vpc::Places places = vpc::UserPlaces();
+// Asks the running machine `op` and hands the answer to `use`; answers the
+// exit status (`notRunning` when no machine runs).
+int AskTheMachine(const vpc::Places& places, vpc::Op op, int notRunning, std::ostream& out, std::ostream& err,
+                  const std::function<int(vpc::FrameStream&, std::span<const std::uint8_t>)>& use) {
   bool failed = false;
   auto stream = Connect(places, err, failed);
   if (failed) return 1;
   if (!stream) {
     out << "the shared virtual PC is not running\n";
-    return 0;
+    return notRunning;
   }
-  if (!Ask(*stream, vpc::Op::Stop)) {
-    err << "qtsvpc: the machine did not answer\n";
-    return 1;
-  }
-  while (stream->Receive()) {
-  }
-  if (!WaitForTheEnd(places)) {
-    err << "qtsvpc: the machine has not ended\n";
-    return 1;
-  }
-  return 0;
-}
-
-int ShowStatus(std::ostream& out, std::ostream& err) {
-  const vpc::Places places = vpc::UserPlaces();
-  bool failed = false;
-  auto stream = Connect(places, err, failed);
-  if (failed) return 1;
-  if (!stream) {
-    out << "the shared virtual PC is not running\n";
-    return 3;
-  }
-  const auto answer = Ask(*stream, vpc::Op::Status);
+  const auto answer = Ask(*stream, op);
   if (!answer) {
     err << "qtsvpc: the machine did not answer\n";
     return 1;
   }
-  vpc::FrameReader reader(*answer);
-  const std::uint32_t pid = reader.U32();
-  const std::uint64_t seconds = reader.U64();
-  const std::string options = reader.Text();
-  const std::uint32_t count = reader.U32();
-  out << "running: pid " << pid << ", up " << seconds << " s, options \"" << options << "\"\n";
-  out << "programs:";
-  if (count == 0) out << " none";
-  for (std::uint32_t i = 0; i < count; ++i) {
-    const std::uint32_t programPid = reader.U32();
-    out << (i == 0 ? " " : ", ") << reader.Text() << " (pid " << programPid << ")";
-  }
-  out << '\n';
-  return 0;
+  return use(*stream, *answer);
+}
+
+}  // namespace
+
+int StopServer(std::ostream& out, std::ostream& err) {
+  const vpc::Places places = vpc::UserPlaces();
+  return AskTheMachine(places, vpc::Op::Stop, 0, out, err, [&](vpc::FrameStream& stream, auto) {
+    // The machine closes the connection once its memories are saved, and
+    // lets go of its lock when its process ends.
+    while (stream.Receive()) {
+    }
+    if (WaitForTheEnd(places)) return 0;
+    err << "qtsvpc: the machine has not ended\n";
+    return 1;
+  });
+}
+
+int ShowStatus(std::ostream& out, std::ostream& err) {
+  return AskTheMachine(vpc::UserPlaces(), vpc::Op::Status, 3, out, err, [&](vpc::FrameStream&, auto answer) {
+    vpc::FrameReader reader(answer);
+    const std::uint32_t pid = reader.U32();
+    const std::uint64_t seconds = reader.U64();
+    const std::string options = reader.Text();
+    const std::uint32_t count = reader.U32();
+    out << "running: pid " << pid << ", up " << seconds << " s, options \"" << options << "\"\n";
+    out << "programs:";
+    if (count == 0) out << " none";
+    for (std::uint32_t i = 0; i < count; ++i) {
+      const std::uint32_t programPid = reader.U32();
+      out << (i == 0 ? " " : ", ") << reader.Text() << " (pid " << programPid << ")";
+    }
+    out << '\n';
+    return 0;
+  });
 }
 
 }  // namespace vpcserver

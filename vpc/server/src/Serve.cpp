@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -108,6 +109,9 @@ vpc::UniqueFd Listen(const std::filesystem::path& path, std::string& error) {
 
 int Serve(const std::string& optionsText, int reportFd) {
   CloseInherited(reportFd);
+  // A program that started the server and went before reading its report
+  // must not end the server.
+  ::signal(SIGPIPE, SIG_IGN);
   Report report(reportFd);
   ::umask(077);
   const vpc::Places places = vpc::UserPlaces();

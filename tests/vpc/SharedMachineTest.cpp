@@ -284,6 +284,35 @@ TEST_F(SharedMachineTest, TheMachineEndsAWhileAfterTheLastProgram) {
   EXPECT_TRUE(Eventually([&] { return Qtsvpc({"status"}).status == 3; }));
 }
 
+TEST_F(SharedMachineTest, ProgramsThatStartTogetherGetOneMachine) {
+  std::vector<vpctest::Child> readers;
+  for (int i = 0; i < 4; ++i) readers.push_back(StartQtsctl({"read", "0x4C", "0xFE"}));
+  for (auto& reader : readers) {
+    const Finished read = reader.Wait();
+    EXPECT_EQ(read.out, "0x41\n") << read.err;
+  }
+  std::ifstream log(RuntimeDirectory() / "qtseval" / "vpc.log");
+  int servers = 0;
+  for (std::string line; std::getline(log, line);) servers += line.find("serving the virtual PC") != std::string::npos;
+  EXPECT_EQ(servers, 1);
+}
+
+TEST_F(SharedMachineTest, AMachineThatDiesIsGoneForItsProgramsAndTheNextProgramStartsAnother) {
+  Attach();
+  LinkToTheBoard();
+  ASSERT_EQ(ReadRegister(kManufacturerId), 0x41);
+  std::smatch pid;
+  const std::string status = Qtsvpc({"status"}).out;
+  ASSERT_TRUE(std::regex_search(status, pid, std::regex(R"(pid (\d+))"))) << status;
+  ASSERT_EQ(::kill(std::stoi(pid[1]), SIGKILL), 0);
+
+  // This program goes on without its machine: the component can no longer
+  // claim the port, so it skips the read as for a busy port.
+  EXPECT_EQ(ReadRegister(kManufacturerId), 0);
+  const Finished read = Qtsctl({"read", "0x4C", "0xFE"});
+  EXPECT_EQ(read.out, "0x41\n") << read.err;
+}
+
 // Another user's program: its qtsctl refuses the user's machine, and the
 // server refuses a connection of another user that gets that far.
 TEST_F(SharedMachineTest, AnotherUserIsRefused) {

@@ -122,7 +122,11 @@ void SharedPortWrite(benchmark::State& state) {
 BENCHMARK(SharedPortRead)->Unit(benchmark::kMicrosecond)->UseRealTime()->Repetitions(5)->DisplayAggregatesOnly();
 BENCHMARK(SharedPortWrite)->Unit(benchmark::kMicrosecond)->UseRealTime()->Repetitions(5)->DisplayAggregatesOnly();
 #define QTS_READ_BENCHMARK(function, name, options) \
-  BENCHMARK_CAPTURE(function, name, options)->Unit(benchmark::kMicrosecond)->UseRealTime()->Repetitions(5)->DisplayAggregatesOnly()
+  BENCHMARK_CAPTURE(function, name, options)        \
+      ->Unit(benchmark::kMicrosecond)               \
+      ->UseRealTime()                               \
+      ->Repetitions(5)                              \
+      ->DisplayAggregatesOnly()
 QTS_READ_BENCHMARK(InProgram, Win98, kWithoutClaims);
 QTS_READ_BENCHMARK(Shared, Win98, kWithoutClaims);
 QTS_READ_BENCHMARK(SharedWhileAnotherProgramPolls, Win98, kWithoutClaims);

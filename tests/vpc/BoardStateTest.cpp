@@ -1,7 +1,5 @@
 // The board's memories on disk: what the state file holds, what it refuses,
 // and how it is written.
-#include "vpcserver/BoardState.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -9,6 +7,7 @@
 
 #include "sim/Machine.h"
 #include "sim/MachineOptions.h"
+#include "vpcserver/BoardState.h"
 
 namespace {
 
@@ -80,46 +79,45 @@ TEST_P(StateFileDamage, SaysWhatIsWrong) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, StateFileDamage,
-    ::testing::Values(
-        DamageRow{"Empty", [](std::vector<std::uint8_t>) { return std::vector<std::uint8_t>{}; },
-                  "it is cut short (0 bytes)"},
-        DamageRow{"CutInTheMiddle",
-                  [](std::vector<std::uint8_t> b) {
-                    b.resize(5000);
-                    return b;
-                  },
-                  "it is cut short (5000 of 8809 bytes)"},
-        DamageRow{"ALongerFile",
-                  [](std::vector<std::uint8_t> b) {
-                    b.push_back(0);
-                    return b;
-                  },
-                  "its length does not match its header"},
-        DamageRow{"ADataByteChanged",
-                  [](std::vector<std::uint8_t> b) {
-                    b[4000] ^= 0x80;
-                    return b;
-                  },
-                  "its checksum does not match its contents"},
-        DamageRow{"AnotherFile",
-                  [](std::vector<std::uint8_t>) {
-                    const std::string text = "[state]\neeprom=...\n";
-                    return std::vector<std::uint8_t>(text.begin(), text.end());
-                  },
-                  "it is not a state file of the shared virtual PC"},
-        DamageRow{"ALaterFormat",
-                  [](std::vector<std::uint8_t> b) {
-                    b[12] = 2;
-                    return b;
-                  },
-                  "it has format 2, this program reads format 1"},
-        DamageRow{"ASectionOfTheWrongSize",
-                  [](std::vector<std::uint8_t>) {
-                    BoardState state;
-                    state.sections["board-eeprom"] = Pattern(100, 0);
-                    return EncodeState(state);
-                  },
-                  "its section \"board-eeprom\" holds 100 bytes instead of 8192"}),
+    ::testing::Values(DamageRow{"Empty", [](std::vector<std::uint8_t>) { return std::vector<std::uint8_t>{}; },
+                                "it is cut short (0 bytes)"},
+                      DamageRow{"CutInTheMiddle",
+                                [](std::vector<std::uint8_t> b) {
+                                  b.resize(5000);
+                                  return b;
+                                },
+                                "it is cut short (5000 of 8809 bytes)"},
+                      DamageRow{"ALongerFile",
+                                [](std::vector<std::uint8_t> b) {
+                                  b.push_back(0);
+                                  return b;
+                                },
+                                "its length does not match its header"},
+                      DamageRow{"ADataByteChanged",
+                                [](std::vector<std::uint8_t> b) {
+                                  b[4000] ^= 0x80;
+                                  return b;
+                                },
+                                "its checksum does not match its contents"},
+                      DamageRow{"AnotherFile",
+                                [](std::vector<std::uint8_t>) {
+                                  const std::string text = "[state]\neeprom=...\n";
+                                  return std::vector<std::uint8_t>(text.begin(), text.end());
+                                },
+                                "it is not a state file of the shared virtual PC"},
+                      DamageRow{"ALaterFormat",
+                                [](std::vector<std::uint8_t> b) {
+                                  b[12] = 2;
+                                  return b;
+                                },
+                                "it has format 2, this program reads format 1"},
+                      DamageRow{"ASectionOfTheWrongSize",
+                                [](std::vector<std::uint8_t>) {
+                                  BoardState state;
+                                  state.sections["board-eeprom"] = Pattern(100, 0);
+                                  return EncodeState(state);
+                                },
+                                "its section \"board-eeprom\" holds 100 bytes instead of 8192"}),
     [](const ::testing::TestParamInfo<DamageRow>& info) { return std::string(info.param.name); });
 
 TEST(BoardMemories, GoFromOneMachineToTheNextAndSurviveAMachineWithoutBoard) {

@@ -1,14 +1,12 @@
 // A program's channel to the server, both ends in one process: frames of
 // every size go through the ring in order, across its end, and answers come
 // back to the request that waits for them.
-#include "vpc/Channel.h"
-
-#include <sys/socket.h>
-
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 
 #include <thread>
 
+#include "vpc/Channel.h"
 #include "vpc/Wire.h"
 
 namespace {

@@ -32,8 +32,8 @@ constexpr std::uint8_t kChipByte = 0x98;    // the board's chip at 0x4C
 constexpr std::uint8_t kEepromByte = 0xA0;  // the board's EEPROM at 0x50
 
 // Register codes of the chip.
-constexpr std::int16_t kLocalHighRead = 0x05, kRemoteHighRead = 0x07, kLocalHighWrite = 0x0B,
-                       kRemoteHighWrite = 0x0D, kManufacturerId = 0xFE;
+constexpr std::int16_t kLocalHighRead = 0x05, kRemoteHighRead = 0x07, kLocalHighWrite = 0x0B, kRemoteHighWrite = 0x0D,
+                       kManufacturerId = 0xFE;
 
 std::uint8_t ReadRegister(std::int16_t code) {
   RegisterPointer = code;
@@ -231,14 +231,15 @@ TEST_P(DamagedStateFile, IsRefusedWithAClearMessageAndTheBoardStartsClean) {
     bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
   }
   GetParam().apply(bytes);
-  std::ofstream(StateFile(), std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(StateFile(), std::ios::binary | std::ios::trunc)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 
   // The program that starts the machine tells its user, and goes on.
   const Finished read = Qtsctl({"read", "0x4C", "0xFE"});
   EXPECT_EQ(read.status, 0) << read.err;
   EXPECT_EQ(read.out, "0x41\n");
-  const std::string says = "shared virtual PC: the saved board state " + StateFile().string() +
-                          " cannot be used: " + GetParam().says;
+  const std::string says =
+      "shared virtual PC: the saved board state " + StateFile().string() + " cannot be used: " + GetParam().says;
   EXPECT_NE(read.err.find(says), std::string::npos) << read.err;
   EXPECT_NE(read.err.find(". The board starts clean; the file is kept as " + StateFile().string() + ".damaged\n"),
             std::string::npos)

@@ -7,12 +7,14 @@
 #include "vpcserver/Commands.h"
 
 int main(int argc, char** argv) {
-  CLI::App app("qtsvpc: the shared virtual PC that every program of this user runs on at once "
-               "(--machine shared). The first such program starts it.",
-               "qtsvpc");
+  CLI::App app(
+      "qtsvpc: the shared virtual PC that every program of this user runs on at once "
+      "(--machine shared). The first such program starts it.",
+      "qtsvpc");
   app.require_subcommand(1);
-  auto* status = app.add_subcommand("status", "say whether it runs, with which options, and which programs use it "
-                                              "(exit status 3 when it does not run)");
+  auto* status = app.add_subcommand("status",
+                                    "say whether it runs, with which options, and which programs use it "
+                                    "(exit status 3 when it does not run)");
   auto* stop = app.add_subcommand("stop", "end it now: its board's memories are saved, its programs lose it");
   auto* serve = app.add_subcommand("serve", "run it in the foreground (programs start it on their own)");
   std::string options;

@@ -33,11 +33,14 @@ std::uint32_t* Word(std::atomic<std::uint32_t>& atomic) { return reinterpret_cas
 
 // Sleeps while `word` holds `expected`, for `most` at most.
 void FutexWait(std::atomic<std::uint32_t>& word, std::uint32_t expected, std::chrono::nanoseconds most) {
-  const timespec slice{static_cast<time_t>(most.count() / 1'000'000'000), static_cast<long>(most.count() % 1'000'000'000)};
+  const timespec slice{static_cast<time_t>(most.count() / 1'000'000'000),
+                       static_cast<long>(most.count() % 1'000'000'000)};
   ::syscall(SYS_futex, Word(word), FUTEX_WAIT, expected, &slice, nullptr, 0);
 }
 
-void FutexWake(std::atomic<std::uint32_t>& word) { ::syscall(SYS_futex, Word(word), FUTEX_WAKE, 1, nullptr, nullptr, 0); }
+void FutexWake(std::atomic<std::uint32_t>& word) {
+  ::syscall(SYS_futex, Word(word), FUTEX_WAKE, 1, nullptr, nullptr, 0);
+}
 
 }  // namespace
 
@@ -105,7 +108,8 @@ std::optional<std::span<const std::uint8_t>> ProgramChannel::AwaitAnswer() {
     }
   }
   memory_->programAsleep.store(0, std::memory_order_relaxed);
-  const std::uint32_t length = std::min(memory_->answerLength.load(std::memory_order_relaxed), ChannelMemory::kAnswerBytes);
+  const std::uint32_t length =
+      std::min(memory_->answerLength.load(std::memory_order_relaxed), ChannelMemory::kAnswerBytes);
   answer_.assign(memory_->answer, memory_->answer + length);
   return std::span<const std::uint8_t>(answer_);
 }
@@ -125,9 +129,7 @@ ServerChannel::ServerChannel() : file_(MemoryFile()), memory_(file_.Get()) {
   if (!memory_) throw std::runtime_error(std::string("cannot map a program's channel: ") + std::strerror(errno));
 }
 
-std::uint32_t ServerChannel::Available() const {
-  return memory_->requestTail.load(std::memory_order_acquire) - head_;
-}
+std::uint32_t ServerChannel::Available() const { return memory_->requestTail.load(std::memory_order_acquire) - head_; }
 
 bool ServerChannel::AwaitRequests() {
   auto ready = [&] { return Available() != 0 || memory_->closed.load() != 0; };

@@ -47,7 +47,8 @@ Launch ReadReport(int report, const std::filesystem::path& program) {
   std::string text;
   const auto deadline = std::chrono::steady_clock::now() + kAttachPatience;
   while (true) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     pollfd ready{report, POLLIN, 0};
     if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) == 0)
       throw BackendUnavailable("the shared virtual PC (" + program.string() + ") did not report that it started");

@@ -105,7 +105,9 @@ std::uint32_t SharedProcess::GetVersion() {
 bool SharedProcess::GetVersionExA(OsVersionInfoA& info) {
   return Call(
       vpc::Op::GetVersionExA, false,
-      [&](vpc::FrameWriter& w) { w.Bytes({reinterpret_cast<const std::uint8_t*>(&info), sizeof info}); },
+      [&](vpc::FrameWriter& w) {
+        w.Bytes({reinterpret_cast<const std::uint8_t*>(&info), sizeof info});
+      },
       [&](vpc::FrameReader& r) {
         const bool ok = r.U8() != 0;
         const auto record = r.Bytes();
@@ -136,9 +138,7 @@ std::uint64_t SharedProcess::Now() const {
   return static_cast<std::uint64_t>(std::max<std::int64_t>(SteadyNanoseconds() - machineStart_, 0));
 }
 
-double SharedProcess::Timer() {
-  return std::fmod(startTimeOfDay_ + static_cast<double>(Now()) * 1e-9, kSecondsPerDay);
-}
+double SharedProcess::Timer() { return std::fmod(startTimeOfDay_ + static_cast<double>(Now()) * 1e-9, kSecondsPerDay); }
 
 std::uint32_t SharedProcess::GetTickCount() { return static_cast<std::uint32_t>(startTickCount_ + Now() / 1'000'000u); }
 
@@ -161,7 +161,9 @@ Handle SharedProcess::CreateFileA(const std::string& path, std::uint32_t access,
                                   std::uint32_t creationDisposition, std::uint32_t flagsAndAttributes) {
   return Call(
       vpc::Op::CreateFileA, InvalidHandleValue,
-      [&](vpc::FrameWriter& w) { w.Text(path).U32(access).U32(shareMode).U32(creationDisposition).U32(flagsAndAttributes); },
+      [&](vpc::FrameWriter& w) {
+        w.Text(path).U32(access).U32(shareMode).U32(creationDisposition).U32(flagsAndAttributes);
+      },
       [](vpc::FrameReader& r) { return r.U32(); });
 }
 
@@ -361,8 +363,7 @@ void SharedProcess::CheckPort(std::uint16_t port) const {
 // A machine that has gone leaves an empty bus behind: reads float high.
 std::uint32_t SharedProcess::PortRead(vpc::Op op, std::uint16_t port) {
   CheckPort(port);
-  auto answer = connection_->Request(
-      [&](vpc::FrameWriter& w) { w.U8(static_cast<std::uint8_t>(op)).U16(port); });
+  auto answer = connection_->Request([&](vpc::FrameWriter& w) { w.U8(static_cast<std::uint8_t>(op)).U16(port); });
   if (!answer) return 0xFFFFFFFFu;
   try {
     vpc::FrameReader r(*answer);
@@ -392,8 +393,7 @@ void SharedProcess::Out32(std::uint16_t port, std::uint32_t value) { PortWrite(v
 // ---- the word port library ----
 
 std::int32_t SharedProcess::CanRead(vpc::Op op, std::int32_t port) {
-  auto answer = connection_->Request(
-      [&](vpc::FrameWriter& w) { w.U8(static_cast<std::uint8_t>(op)).I32(port); });
+  auto answer = connection_->Request([&](vpc::FrameWriter& w) { w.U8(static_cast<std::uint8_t>(op)).I32(port); });
   if (!answer) return 0;
   try {
     vpc::FrameReader r(*answer);

@@ -38,8 +38,8 @@ class SharedProcess : public Process {
   void SetMessagePump(std::function<void()> pump) override;
   Handle CreateFileA(const std::string& path, std::uint32_t access, std::uint32_t shareMode,
                      std::uint32_t creationDisposition, std::uint32_t flagsAndAttributes) override;
-  bool DeviceIoControl(Handle device, std::uint32_t code, const void* inBuffer, std::uint32_t inSize,
-                       void* outBuffer, std::uint32_t outSize, std::uint32_t* bytesReturned) override;
+  bool DeviceIoControl(Handle device, std::uint32_t code, const void* inBuffer, std::uint32_t inSize, void* outBuffer,
+                       std::uint32_t outSize, std::uint32_t* bytesReturned) override;
   bool CloseHandle(Handle handle) override;
   Handle GetCurrentProcess() override;
   bool DuplicateHandle(Handle sourceProcess, Handle source, Handle targetProcess, Handle* target,

@@ -1,13 +1,12 @@
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/types.h>
 
 #include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 // Tests of the shared virtual PC with real processes. Each test gets a
 // runtime and a state directory of its own, so that it has a machine of its

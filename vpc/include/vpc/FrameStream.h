@@ -35,8 +35,8 @@ class FrameStream {
 struct Introduction {
   enum class Outcome { Accepted, Refused, Dropped };
   Outcome outcome = Outcome::Dropped;
-  std::string refusal;              // why, when refused
-  std::vector<std::uint8_t> rest;   // the answer's fields after the verdict
+  std::string refusal;                // why, when refused
+  std::vector<std::uint8_t> rest;     // the answer's fields after the verdict
   std::vector<UniqueFd> descriptors;  // passed along with the answer
 };
 

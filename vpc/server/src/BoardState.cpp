@@ -145,13 +145,14 @@ LoadedState LoadStateFile(const std::filesystem::path& path) {
   try {
     return {DecodeState(bytes), {}};
   } catch (const StateDamaged& damage) {
-    std::string note = "the saved board state " + path.string() + " cannot be used: " + damage.what() +
-                       ". The board starts clean";
+    std::string note =
+        "the saved board state " + path.string() + " cannot be used: " + damage.what() + ". The board starts clean";
     std::filesystem::path aside = path;
     aside += ".damaged";
     std::error_code error;
     std::filesystem::rename(path, aside, error);
-    note += error ? " (the file stays where it is: " + error.message() + ")" : "; the file is kept as " + aside.string();
+    note +=
+        error ? " (the file stays where it is: " + error.message() + ")" : "; the file is kept as " + aside.string();
     return {{}, note};
   }
 }

@@ -129,7 +129,8 @@ int Serve(const std::string& optionsText, int reportFd) {
   vpc::UniqueFd lock(::open(places.Lock().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
   if (!lock) return report.Error("cannot open " + places.Lock().string() + ": " + std::strerror(errno));
   if (::flock(lock.Get(), LOCK_EX | LOCK_NB) != 0) {
-    if (errno != EWOULDBLOCK) return report.Error("cannot lock " + places.Lock().string() + ": " + std::strerror(errno));
+    if (errno != EWOULDBLOCK)
+      return report.Error("cannot lock " + places.Lock().string() + ": " + std::strerror(errno));
     report.Line("running");
     return 0;
   }

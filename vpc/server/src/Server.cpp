@@ -147,8 +147,8 @@ void Server::Accept() {
     std::string refusal;
     if (::getsockopt(connection.Get(), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || peer.uid != ::geteuid()) {
       Log("refusing a program of user " + std::to_string(peer.uid) + " (pid " + std::to_string(peer.pid) + ")");
-      refusal = "this virtual PC belongs to user " + std::to_string(::geteuid()) +
-                "; each user has a machine of their own";
+      refusal =
+          "this virtual PC belongs to user " + std::to_string(::geteuid()) + "; each user has a machine of their own";
     }
     const int fd = connection.Get();
     sessions_.emplace(fd, std::make_unique<Session>(*this, std::move(connection), refusal));

@@ -40,7 +40,7 @@ class Server {
     vpc::Places places;
     std::string options;  // as the machine was asked for, in canonical spelling
     std::chrono::seconds linger{30};
-    BoardState saved;     // what the state file held (carried along on saving)
+    BoardState saved;  // what the state file held (carried along on saving)
     bool keepState = true;
   };
 

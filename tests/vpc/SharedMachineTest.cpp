@@ -12,10 +12,12 @@
 #include <regex>
 #include <thread>
 
+#include "LptBridge.h"
 #include "SharedMachine.h"
 #include "comport/KORComPort.h"
 #include "link/LinkNewComPort.h"
 #include "platform/Current.h"
+#include "platform/PortAccessFault.h"
 #include "platform/SharedBackend.h"
 #include "vpc/Protocol.h"
 #include "vpc/Wire.h"
@@ -283,6 +285,32 @@ TEST_F(SharedMachineTest, TheMachineEndsAWhileAfterTheLastProgram) {
   EXPECT_EQ(status.status, 0);
   EXPECT_NE(status.out.find("programs: none"), std::string::npos) << status.out;
   EXPECT_TRUE(Eventually([&] { return Qtsvpc({"status"}).status == 3; }));
+}
+
+// A port instruction faults in the program itself unless the driver opened
+// the port to it, as on the NT family: the program keeps up with what its
+// claims opened.
+TEST_F(SharedMachineTest, APortIsOpenToAProgramOnlyWhileItHoldsIt) {
+  Attach();
+  auto& process = platform::Current();
+  EXPECT_THROW(process.In8(0x379), platform::PortAccessFault);
+  ASSERT_NE(ClaimParallelPort(1, -1), 0);
+  EXPECT_NO_THROW(process.Out8(0x378, 0x03));
+  EXPECT_NO_THROW(process.In8(0x37A));
+  ASSERT_NE(ReleaseParallelPort(1), 0);
+  EXPECT_THROW(process.Out8(0x378, 0x00), platform::PortAccessFault);
+}
+
+// On the 95 family the port access library enumerates the ports through
+// PRTENU32, and the on-board SMBus is searched: both through the machine.
+TEST_F(SharedMachineTest, AWindows98MachineServesBothMedia) {
+  const Finished search = Qtsctl({"--sim", "personality=98se", "search"});
+  EXPECT_EQ(search.status, 0) << search.err;
+  EXPECT_EQ(Lines(search.out),
+            (std::vector<std::string>{"lpt1   0x378  inverted  0x4C", "smbus  -      -         0x4E"}));
+  const Finished onBoard = Qtsctl({"write", "--smbus", "-y", "0x4E", "0x0B", "90"});
+  EXPECT_EQ(onBoard.status, 0) << onBoard.err;
+  EXPECT_EQ(Qtsctl({"read", "--smbus", "0x4E", "0x05"}).out, "0x5A\n");
 }
 
 TEST_F(SharedMachineTest, ProgramsThatStartTogetherGetOneMachine) {

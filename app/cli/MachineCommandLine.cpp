@@ -24,9 +24,11 @@ std::string Joined(const std::vector<std::string>& items, const char* fallbackVa
 
 void AddMachineOptions(CLI::App& app, MachineChoice& choice) {
   app.add_option("--machine", choice.machine,
-                 "sim: the virtual PC with the evaluation board (default); host: this machine's printer ports "
-                 "(group lp) and on-board SMBus (group i2c). Default from QTS_MACHINE.")
-      ->check(CLI::IsMember({"sim", "host"}));
+                 "sim: a virtual PC with the evaluation board, for this program alone (default); shared: the "
+                 "virtual PC that every program of this user shares, whose board keeps its state (started by "
+                 "the first program, see qtsvpc); host: this machine's printer ports (group lp) and on-board "
+                 "SMBus (group i2c). Default from QTS_MACHINE.")
+      ->check(CLI::IsMember({"sim", "shared", "host"}));
   std::string simHelp;
   try {
     simHelp = platform::VirtualPcOptionHelp();

@@ -14,7 +14,7 @@ namespace qtscli {
 // machine's real ports with the host backend's. QtsEval and qtsctl share
 // these options.
 struct MachineChoice {
-  std::string machine;                   // "sim" or "host"; empty: QTS_MACHINE, else sim (host with --i2c)
+  std::string machine;                   // "sim", "shared" or "host"; empty: QTS_MACHINE, else sim (host with --i2c)
   std::vector<std::string> simOptions;   // "key=value" items; empty: QTS_SIM
   std::vector<std::string> hostOptions;  // "key=value" items; empty: QTS_HOST
   std::optional<int> i2cAdapter;         // --i2c N: the on-board SMBus is /dev/i2c-N (host only)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/HostBackend.h"
+#include "platform/SharedBackend.h"
 
 namespace platform {
 
@@ -70,7 +71,9 @@ std::shared_ptr<Process> CreateSimProcess(const std::string& options) {
 std::shared_ptr<Process> CreateBackendProcess(const std::string& machine, const std::string& options) {
   if (machine == "host") return CreateHostProcess(options);
   if (machine.empty() || machine == "sim") return CreateSimProcess(options);
-  throw BackendUnavailable("unknown machine \"" + machine + "\": choose sim (the virtual PC) or host");
+  if (machine == "shared") return CreateSharedProcess(options);
+  throw BackendUnavailable("unknown machine \"" + machine +
+                           "\": choose sim (the virtual PC), shared (the virtual PC that every program shares) or host");
 }
 
 std::string VirtualPcOptionHelp() {

@@ -9,6 +9,12 @@ constexpr std::uint16_t kPageMask = Eeprom16::kPageSize - 1;
 
 Eeprom16::Eeprom16() : memory_(kSize, 0xFF) {}
 
+bool Eeprom16::Restore(std::span<const std::uint8_t> contents) {
+  if (contents.size() != kSize) return false;
+  memory_.assign(contents.begin(), contents.end());
+  return true;
+}
+
 bool Eeprom16::Start(bool read) {
   page_.fill(std::nullopt);
   pagePending_ = false;

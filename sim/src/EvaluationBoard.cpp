@@ -65,6 +65,11 @@ EvaluationBoard::~EvaluationBoard() {
   WriteTraceFile();
 }
 
+void EvaluationBoard::PoweredEarlier() {
+  chip_.PoweredEarlier();
+  for (const auto& chip : moreChips_) chip->PoweredEarlier();
+}
+
 void EvaluationBoard::WriteTraceFile() {
   if (trace_ && !options_.traceFile.empty()) trace_->WriteVcdFile(options_.traceFile);
 }

@@ -56,6 +56,11 @@ void Machine::Boot() {
     moreBoards_.push_back(std::make_unique<EvaluationBoard>(clock_, another));
     ParallelPortNumber(port).Attach(&moreBoards_.back()->Adapter());
   }
+  if (!options_.powerOnAtStart) {
+    onBoard_->Chip().PoweredEarlier();
+    if (board_) board_->PoweredEarlier();
+    for (const auto& board : moreBoards_) board->PoweredEarlier();
+  }
 
   if (personality_.Is9x()) {
     if (options_.prtenu32 != Prtenu32Presence::Missing) AddFile(SystemPath(kPrtenu32));

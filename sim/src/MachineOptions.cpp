@@ -18,6 +18,7 @@ struct OptionRule {
   std::string_view help;
   bool takesValue;
   std::function<void(MachineOptions&, std::string_view)> apply;
+  bool sharedOnly = false;
 };
 
 [[noreturn]] void Bad(std::string_view item, std::string_view why) {
@@ -99,6 +100,8 @@ const std::vector<OptionRule>& Rules() {
          if (!FindChipset(v)) Bad(v, "use piix4, ich, ich5, ali or none");
          o.smbusController = v;
        }},
+      {"power-on", "the chips are switched on with the machine: no conversion has finished yet", false,
+       [](MachineOptions& o, std::string_view) { o.powerOnAtStart = true; }},
       {"driver-image-missing", "the driver image is not installed, so its service cannot start", false,
        [](MachineOptions& o, std::string_view) { o.driverImageMissing = true; }},
       {"driver-present", "the driver service runs before the first program starts", false,
@@ -170,19 +173,26 @@ const std::vector<OptionRule>& Rules() {
        [](MachineOptions& o, std::string_view v) { o.onBoardNeverAcknowledges = BusAddress(v, v); }},
       {"addmultiport-refused", "the word port library refuses to open ports", false,
        [](MachineOptions& o, std::string_view) { o.addMultiPortRefused = true; }},
+      {"clean-board", "shared machine: start with erased EEPROMs instead of the saved ones", false,
+       [](MachineOptions& o, std::string_view) { o.cleanBoard = true; }, true},
+      {"linger", "shared machine: seconds it stays after the last program has gone (default 30)", true,
+       [](MachineOptions& o, std::string_view v) { o.lingerSeconds = static_cast<int>(Number(v, v, 0, 86'400)); },
+       true},
   };
   return rules;
 }
 
 }  // namespace
 
-MachineOptions MachineOptions::Parse(std::string_view text) {
+MachineOptions MachineOptions::Parse(std::string_view text, Scope scope) {
   MachineOptions options;
   for (const auto& [item, key, value, hasValue] : platform::SplitOptionItems(text)) {
     bool known = false;
     for (const auto& rule : Rules()) {
       if (rule.key != key) continue;
       known = true;
+      if (rule.sharedOnly && scope != Scope::Shared)
+        Bad(item, "applies to the shared virtual PC only (--machine shared)");
       if (rule.takesValue && !hasValue) Bad(item, "needs a value");
       if (!rule.takesValue && hasValue) Bad(item, "takes no value");
       try {
@@ -195,6 +205,8 @@ MachineOptions MachineOptions::Parse(std::string_view text) {
       }
     }
     if (!known) Bad(item, "unknown option");
+    if (scope == Scope::Shared && options.clock == Clock::Mode::Manual)
+      Bad(item, "the shared virtual PC runs on real time; a driven clock needs a virtual PC of the program's own");
   }
   return options;
 }

@@ -57,11 +57,13 @@ Process* Process::ResolveProcessHandle(platform::Handle handle) {
 // released claim) leaves a port open that another grant (an enabled range)
 // still covers.
 void Process::GrantPorts(std::uint16_t first, std::uint32_t count) {
+  ++portGrantsVersion_;
   for (std::uint32_t port = first; port < first + count && port <= 0xFFFF; ++port)
     if (openPorts_[port] < UINT16_MAX) ++openPorts_[port];
 }
 
 void Process::RevokePorts(std::uint16_t first, std::uint32_t count) {
+  ++portGrantsVersion_;
   for (std::uint32_t port = first; port < first + count && port <= 0xFFFF; ++port)
     if (openPorts_[port] > 0) --openPorts_[port];
 }

@@ -42,6 +42,14 @@ Qts5460::Qts5460(const Clock& clock, TemperatureScenario scenario) : clock_(cloc
   nextStart_ = clock_.Now();
 }
 
+void Qts5460::PoweredEarlier() {
+  if (Standby()) return;
+  const std::uint64_t now = clock_.Now();
+  running_ = false;
+  Convert(now);
+  nextStart_ = now + Period();
+}
+
 void Qts5460::FollowScenario() {
   localOverride_.reset();
   remoteOverride_.reset();

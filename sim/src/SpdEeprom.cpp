@@ -1,5 +1,6 @@
 #include "sim/SpdEeprom.h"
 
+#include <algorithm>
 #include <numeric>
 #include <string_view>
 
@@ -59,6 +60,12 @@ SpdEeprom::SpdEeprom(std::uint32_t serialNumber) {
   std::fill(memory_.begin() + kPartNumberByte, memory_.begin() + kPartNumberByte + 18, ' ');
   std::copy(kPartNumber.begin(), kPartNumber.end(), memory_.begin() + kPartNumberByte);
   for (int i = 0; i < 4; ++i) memory_[kSerialNumberByte + i] = static_cast<std::uint8_t>(serialNumber >> (8 * i));
+}
+
+bool SpdEeprom::Restore(std::span<const std::uint8_t> contents) {
+  if (contents.size() != kSize) return false;
+  std::copy(contents.begin(), contents.end(), memory_.begin());
+  return true;
 }
 
 bool SpdEeprom::Start(bool read) {

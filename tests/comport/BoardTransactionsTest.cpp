@@ -93,7 +93,7 @@ struct Wiring {
 class OnTheBoard : public ::testing::TestWithParam<Wiring> {
  protected:
   void SetUp() override {
-    machine_ = sim::Machine::Create(sim::MachineOptions::Parse(std::string("clock=manual,wiring=") + GetParam().name));
+    machine_ = sim::Machine::Create(sim::MachineOptions::Parse(std::string("clock=manual,power-on,wiring=") + GetParam().name));
     platform::StartProcess(machine_->StartProcess("test"));
     comPort_ = std::make_unique<comport::KORComPort>();
     Protocall().DataInverted(GetParam().dataInverted);

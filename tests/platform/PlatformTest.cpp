@@ -17,7 +17,9 @@ TEST(Backends, UnknownMachineIsNamedInTheRefusal) {
     platform::CreateBackendProcess("vax", "");
     FAIL() << "accepted";
   } catch (const platform::BackendUnavailable& refusal) {
-    EXPECT_STREQ(refusal.what(), "unknown machine \"vax\": choose sim (the virtual PC) or host");
+    EXPECT_STREQ(refusal.what(),
+                 "unknown machine \"vax\": choose sim (the virtual PC), shared (the virtual PC that every program "
+                 "shares) or host");
   }
 }
 

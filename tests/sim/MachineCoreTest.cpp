@@ -4,6 +4,7 @@
 #include "platform/WinTypes.h"
 #include "sim/Machine.h"
 #include "sim/Process.h"
+#include "sim/Qts5460Registers.h"
 
 namespace {
 
@@ -29,6 +30,22 @@ TEST(MachineOptions, ParsesKnownItemsAndNamesTheFirstBadOne) {
   EXPECT_EQ(message("driver-present=1"), "machine option \"driver-present=1\": takes no value");
   EXPECT_EQ(message("colour=red"), "machine option \"colour=red\": unknown option");
   EXPECT_EQ(message("ports=x"), "machine option \"ports=x\": not a number");
+}
+
+// A program that starts finds the chips measuring already, on the board and
+// on the PC's own SMBus, unless the machine switches them on with itself.
+TEST(MachineStart, ChipsHaveFinishedAConversionUnlessSwitchedOnWithTheMachine) {
+  using namespace sim::qts5460;
+  for (const bool powerOn : {false, true}) {
+    auto machine = sim::Machine::Create(
+        sim::MachineOptions::Parse(std::string("clock=manual,scenario=constant:95") + (powerOn ? ",power-on" : "")));
+    for (sim::Qts5460* chip : {&machine->Board()->Chip(), &machine->OnBoard().Chip()}) {
+      const std::uint8_t status = chip->ReadRegister(kStatus);
+      EXPECT_EQ(chip->ReadRegister(kRemoteTemperature), powerOn ? 0 : 95) << "power-on " << powerOn;
+      EXPECT_EQ(status & kStatusBusy, powerOn ? kStatusBusy : 0) << "power-on " << powerOn;
+      EXPECT_EQ(status & kStatusRemoteHigh, powerOn ? 0 : kStatusRemoteHigh) << "power-on " << powerOn;
+    }
+  }
 }
 
 struct VersionRow {

@@ -10,9 +10,11 @@ namespace platform {
 
 // The process that the libraries loaded in this address space act for.
 // Without a configured one, the first call picks the backend: QTS_MACHINE=host
-// selects this Linux machine (with the options in QTS_HOST, if any), unset or
-// QTS_MACHINE=sim the default virtual PC (with the options in QTS_SIM). A
-// backend that cannot be had ends the program with a message saying why.
+// selects this Linux machine (with the options in QTS_HOST, if any),
+// QTS_MACHINE=shared the user's shared virtual PC, unset or QTS_MACHINE=sim a
+// virtual PC of this program's own (both with the options in QTS_SIM, if
+// any). A backend that cannot be had ends the program with a message saying
+// why.
 Process& Current();
 
 // Ends the current process and goes on as `next`, as if a new program had

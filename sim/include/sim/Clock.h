@@ -26,10 +26,12 @@ class Clock {
 
   // Time of day at machine start, in seconds since midnight.
   void SetStartTimeOfDay(double seconds);
+  double StartTimeOfDay() const { return startTimeOfDay_; }
   double SecondsSinceMidnight() const;
 
   // Millisecond counter value at machine start; it wraps after 2^32 ms.
   void SetStartTickCount(std::uint32_t milliseconds);
+  std::uint32_t StartTickCount() const { return startTickCount_; }
   std::uint32_t TickCount() const;
 
  private:

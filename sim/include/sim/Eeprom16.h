@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "sim/SmbusDevice.h"
@@ -32,6 +33,11 @@ class Eeprom16 : public SmbusDevice {
 
   // Side door for tests.
   std::uint8_t At(std::uint16_t address) const { return memory_[address % kSize]; }
+
+  // The whole memory, kept across machine restarts. Restore takes contents
+  // of exactly kSize bytes and answers false (changing nothing) otherwise.
+  std::span<const std::uint8_t> Contents() const { return memory_; }
+  bool Restore(std::span<const std::uint8_t> contents);
 
  private:
   std::vector<std::uint8_t> memory_;

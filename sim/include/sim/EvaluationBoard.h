@@ -39,6 +39,9 @@ class EvaluationBoard {
   Qts5460& Chip() { return chip_; }
   Eeprom16& Eeprom() { return eeprom_; }
   AlertResponder& Alerts() { return alerts_; }
+  // The board has been powered since before the machine started: every chip
+  // on it has finished a conversion.
+  void PoweredEarlier();
 
   // Starts recording every line change (dropping what was recorded before).
   BusTrace& StartTrace(std::size_t capacity = BusTrace::kDefaultCapacity);

@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,11 @@ class Process : public platform::Process {
   void GrantPorts(std::uint16_t first, std::uint32_t count);
   void RevokePorts(std::uint16_t first, std::uint32_t count);
   bool PortOpen(std::uint16_t port) const { return allPortsOpen_ || openPorts_[port] != 0; }
+  bool AllPortsOpen() const { return allPortsOpen_; }
+  // One byte per port, nonzero when a driver opened it to the process.
+  std::span<const std::uint16_t> GrantedPorts() const { return openPorts_; }
+  // Changes whenever a port is opened to or closed for the process.
+  std::uint64_t PortGrantsVersion() const { return portGrantsVersion_; }
 
   // platform::Version
   std::uint32_t GetVersion() override;
@@ -118,6 +124,7 @@ class Process : public platform::Process {
   std::function<void()> pump_;
   bool allPortsOpen_;
   std::vector<std::uint16_t> openPorts_;  // grants covering each port
+  std::uint64_t portGrantsVersion_ = 0;
   std::map<std::int32_t, std::int32_t> canIoRanges_;  // first port -> count
   std::map<platform::Handle, HandleEntry> handles_;
   platform::Handle nextHandle_ = 0x40;

@@ -49,6 +49,10 @@ class Qts5460 : public SmbusDevice, public AlertSource {
   void SetDiodeOpen(bool open) { diodeOpenOverride_ = open; }
   void FollowScenario();
 
+  // The chip was switched on long before the machine's time began: a
+  // conversion has just finished and the next one follows a period later.
+  void PoweredEarlier();
+
   // Register access as the bus performs it, for the byte level and tests.
   std::uint8_t ReadRegister(std::uint8_t code);
   void WriteRegister(std::uint8_t code, std::uint8_t value);

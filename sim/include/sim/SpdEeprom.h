@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 
 #include "sim/SmbusDevice.h"
 
@@ -28,6 +29,11 @@ class SpdEeprom : public SmbusDevice {
 
   // Side door for tests.
   std::uint8_t At(std::uint8_t address) const { return memory_[address]; }
+
+  // The whole memory, kept across machine restarts. Restore takes contents
+  // of exactly kSize bytes and answers false (changing nothing) otherwise.
+  std::span<const std::uint8_t> Contents() const { return memory_; }
+  bool Restore(std::span<const std::uint8_t> contents);
 
  private:
   std::array<std::uint8_t, kSize> memory_{};

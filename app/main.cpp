@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <iostream>
 
+#include "AppVersion.h"
 #include "Handler.h"
 #include "Startup.h"
 #include "WindowPlacement.h"
@@ -20,6 +21,7 @@ int main(int argc, char* argv[]) {
   app::Application application(qtArgc, argv);
   QApplication::setApplicationName(QStringLiteral("QtsEval"));
   QApplication::setApplicationVersion(app::VersionResourceText());
+  QGuiApplication::setDesktopFileName(QString::fromLatin1(app::kDesktopFileName));
   // The communications component's waits hand control to the window here.
   platform::Current().SetMessagePump(&controls::PumpMessages);
 

@@ -58,7 +58,7 @@ std::string RegisterMeaning(int code, std::uint8_t value) {
       return Degrees(value);
     case kRemoteTemperatureLow:
     case kLocalTemperatureLow:
-      return "+" + Degrees(TemperatureFraction(value));
+      return std::string("+").append(Degrees(TemperatureFraction(value)));
     case kStatus:
       return StatusMeaning(value);
     case kConfiguration:

@@ -64,8 +64,9 @@ for module in parport parport_pc ppdev i2c-dev i2c-piix4; do
   [ "$module" = i2c-piix4 ] || echo "$module" >> "$root/modules/order"
 done
 
-# The built programs with the libraries beside them, and what ldd lists.
-cp "$bin"/qtsctl "$bin"/hostprobe "$bin"/*.so "$root/opt/qts/"
+# The built programs with the libraries beside them (versioned ones with
+# their links), and what ldd lists.
+cp -P "$bin"/qtsctl "$bin"/hostprobe "$bin"/*.so "$bin"/*.so.* "$root/opt/qts/"
 for program in "$root"/opt/qts/*; do
   ldd "$program" 2>/dev/null | awk '/=> \// {print $3} /^\t\/lib/ {print $1}'
 done | sort -u | while read -r library; do

@@ -412,6 +412,8 @@ std::int32_t SharedProcess::CanInpd(std::int32_t port) { return CanRead(vpc::Op:
 void SharedProcess::CanOutpd(std::int32_t port, std::int32_t value) { CanWrite(vpc::Op::CanOutpd, port, value); }
 std::int32_t SharedProcess::CanInpw(std::int32_t port) { return CanRead(vpc::Op::CanInpw, port); }
 void SharedProcess::CanOutpw(std::int32_t port, std::int32_t value) { CanWrite(vpc::Op::CanOutpw, port, value); }
+std::int32_t SharedProcess::CanInp(std::int32_t port) { return CanRead(vpc::Op::CanInp, port); }
+void SharedProcess::CanOutp(std::int32_t port, std::int32_t value) { CanWrite(vpc::Op::CanOutp, port, value); }
 
 std::int32_t SharedProcess::AddMultiPort(std::int32_t port, std::int32_t count) {
   return Call(

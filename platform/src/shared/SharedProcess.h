@@ -68,6 +68,8 @@ class SharedProcess : public Process {
   void CanOutpd(std::int32_t port, std::int32_t value) override;
   std::int32_t CanInpw(std::int32_t port) override;
   void CanOutpw(std::int32_t port, std::int32_t value) override;
+  std::int32_t CanInp(std::int32_t port) override;
+  void CanOutp(std::int32_t port, std::int32_t value) override;
   std::int32_t AddMultiPort(std::int32_t port, std::int32_t count) override;
   std::int32_t RemovePort(std::int32_t port) override;
   std::atomic<std::int32_t>& SharedCounter(const std::string& name) override;

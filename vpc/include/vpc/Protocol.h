@@ -19,7 +19,7 @@ namespace vpc {
 
 // Raised whenever a message changes; a program and a server of different
 // versions refuse each other.
-inline constexpr std::uint32_t kProtocolVersion = 1;
+inline constexpr std::uint32_t kProtocolVersion = 2;
 // No frame is larger: a device request's two buffers are at most 64 KiB each.
 inline constexpr std::uint32_t kMaxFrameBytes = 1u << 20;
 inline constexpr std::uint32_t kMaxBufferBytes = 64u * 1024u;
@@ -39,6 +39,8 @@ enum class Op : std::uint8_t {
   CanOutpd,
   CanInpw,
   CanOutpw,
+  CanInp,
+  CanOutp,
   // System services. Each request starts with the program's last error and
   // each answer with the last error afterwards and the ports open to the
   // program when they changed (see PortGrants).

@@ -107,6 +107,8 @@ void Program::CarryOut(std::span<const std::uint8_t> frame, Lock& lock) {
     case Op::CanOutpd:
     case Op::CanInpw:
     case Op::CanOutpw:
+    case Op::CanInp:
+    case Op::CanOutp:
       PortInstruction(op, request);
       return;
     case Op::CallEntryPoint:
@@ -127,16 +129,20 @@ void Program::PortInstruction(Op op, vpc::FrameReader& request) {
   sim::Process& process = *process_;
   answer_.clear();
   vpc::FrameWriter answer(answer_);
-  if (op == Op::CanInpd || op == Op::CanInpw) {
+  if (op == Op::CanInpd || op == Op::CanInpw || op == Op::CanInp) {
     const std::int32_t port = request.I32();
-    answer.I32(op == Op::CanInpd ? process.CanInpd(port) : process.CanInpw(port));
+    answer.I32(op == Op::CanInpd   ? process.CanInpd(port)
+               : op == Op::CanInpw ? process.CanInpw(port)
+                                   : process.CanInp(port));
     Answer();
     return;
   }
-  if (op == Op::CanOutpd || op == Op::CanOutpw) {
+  if (op == Op::CanOutpd || op == Op::CanOutpw || op == Op::CanOutp) {
     const std::int32_t port = request.I32();
     const std::int32_t value = request.I32();
-    op == Op::CanOutpd ? process.CanOutpd(port, value) : process.CanOutpw(port, value);
+    if (op == Op::CanOutpd) process.CanOutpd(port, value);
+    else if (op == Op::CanOutpw) process.CanOutpw(port, value);
+    else process.CanOutp(port, value);
     return;
   }
   const std::uint16_t port = request.U16();

@@ -46,6 +46,10 @@ EvaluationBoard::EvaluationBoard(const Clock& clock, const BoardOptions& options
     bus_.Attach(address, *moreChips_.back());
     alerts_.Add(address, *moreChips_.back());
   }
+  if (options_.warm) {
+    chip_.PoweredEarlier();
+    for (auto& chip : moreChips_) chip->PoweredEarlier();
+  }
   if (options_.neverAcknowledges) bus_.SetNeverAcknowledges(*options_.neverAcknowledges, true);
   if (options_.refusesReads) bus_.SetRefusesReads(*options_.refusesReads, true);
   lines_.SetPullUps(options_.pullUps);

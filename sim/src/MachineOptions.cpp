@@ -151,6 +151,10 @@ const std::vector<OptionRule>& Rules() {
            Bad(v, failure.what());
          }
        }},
+      {"warm",
+       "every QTS5460 has finished a conversion when the machine starts (without it the temperatures read 0 "
+       "until the first one ends, 25 ms after power-on)",
+       false, [](MachineOptions& o, std::string_view) { o.board.warm = true; }},
       {"no-pullups", "the board's bus has no pull-up resistors, so undriven lines read low", false,
        [](MachineOptions& o, std::string_view) { o.board.pullUps = false; }},
       {"hold", "another master holds scl or sda low, for good or for scl:MS / sda:MS milliseconds", true,

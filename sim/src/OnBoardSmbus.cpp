@@ -9,6 +9,7 @@ namespace sim {
 
 OnBoardSmbus::OnBoardSmbus(const Clock& clock, PortSpace& ports, Chipset& chipset, const MachineOptions& options)
     : chip_(clock, options.board.scenario), spd_{SpdEeprom(0x0001'0001), SpdEeprom(0x0001'0002)} {
+  if (options.board.warm) chip_.PoweredEarlier();
   bus_.Attach(kChipAddress, chip_);
   for (std::size_t slot = 0; slot < spd_.size(); ++slot) bus_.Attach(kSpdAddresses[slot], spd_[slot]);
   bus_.Attach(AlertResponder::kAddress, alerts_);

@@ -66,6 +66,11 @@ bool Qts5460::WriteByte(std::uint8_t value) {
 
 std::uint8_t Qts5460::ReadByte() { return ReadRegister(pointer_); }
 
+void Qts5460::PoweredEarlier() {
+  Convert(clock_.Now());
+  nextStart_ = clock_.Now() + Period();
+}
+
 std::uint64_t Qts5460::Period() const {
   const int code = std::min<int>(Stored(kConversionRateRead), kConversionRateFastest);
   return kSlowestPeriodNanoseconds >> code;

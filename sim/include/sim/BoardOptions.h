@@ -27,6 +27,7 @@ struct BoardOptions {
   std::string wiring = "inverted";  // a name from AdapterWirings()
   TemperatureScenario scenario;
   bool pullUps = true;
+  bool warm = false;  // every QTS5460 has finished a conversion when the machine starts
   std::optional<HeldLine> heldLine;
   std::optional<std::uint8_t> neverAcknowledges;  // 7-bit address of a device that stays silent
   std::optional<std::uint8_t> refusesReads;       // 7-bit address of a device that acknowledges only writes

@@ -49,6 +49,11 @@ class Qts5460 : public SmbusDevice, public AlertSource {
   void SetDiodeOpen(bool open) { diodeOpenOverride_ = open; }
   void FollowScenario();
 
+  // The chip has been powered for a while before the machine starts: a
+  // conversion's results (and the flags they set) are there from the first
+  // read, and the next conversion follows one period later.
+  void PoweredEarlier();
+
   // Register access as the bus performs it, for the byte level and tests.
   std::uint8_t ReadRegister(std::uint8_t code);
   void WriteRegister(std::uint8_t code, std::uint8_t value);

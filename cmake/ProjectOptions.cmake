@@ -9,3 +9,15 @@ if(QTS_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+
+# Fuzz targets: every library is built for libFuzzer's coverage and with the
+# address and undefined-behaviour sanitizers; the targets link libFuzzer.
+option(QTS_FUZZ "Build the fuzz targets (clang with libFuzzer)" OFF)
+if(QTS_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "QTS_FUZZ needs clang: configure with -DCMAKE_CXX_COMPILER=clang++")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()

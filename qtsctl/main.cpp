@@ -1,16 +1,12 @@
 // qtsctl: the command-line face of the communications component.
-#include <csignal>
 #include <iostream>
 
 #include "qtsctl/CommandLine.h"
-
-namespace {
-extern "C" void StopOnSignal(int) { qtsctl::RequestStop(); }
-}  // namespace
+#include "qtsctl/Interrupt.h"
 
 int main(int argc, char** argv) {
-  // An interrupted monitor ends normally, so the trace file is still written.
-  std::signal(SIGINT, StopOnSignal);
-  std::signal(SIGTERM, StopOnSignal);
+  // An interrupted command ends between two transfers, so the port is
+  // released and the trace file still written.
+  qtsctl::InstallStopHandlers();
   return qtsctl::Run(argc, argv, std::cin, std::cout, std::cerr);
 }

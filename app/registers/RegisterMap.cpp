@@ -99,4 +99,8 @@ float MonitoredTemperature(std::uint8_t high, std::uint8_t low) {
   return static_cast<float>(whole + TemperatureFraction(low));
 }
 
+float ChipTemperature(std::uint8_t high, std::uint8_t low) {
+  return static_cast<float>(high + TemperatureFraction(low));
+}
+
 }  // namespace registers

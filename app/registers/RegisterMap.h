@@ -111,4 +111,8 @@ double TemperatureFraction(std::uint8_t lowByte);
 // temperatures), plus eighths of a degree from bits 7..5 of the low byte.
 float MonitoredTemperature(std::uint8_t high, std::uint8_t low);
 
+// The chip's temperature as it reads: whole degrees from the high byte as
+// they are, plus eighths of a degree from bits 7..5 of the low byte.
+float ChipTemperature(std::uint8_t high, std::uint8_t low);
+
 }  // namespace registers

@@ -5,6 +5,7 @@
 #include "comport/KORComPort.h"
 #include "numbers/NumberText.h"
 #include "platform/Current.h"
+#include "transfers/PrinterPortBus.h"
 
 namespace devicesearch {
 
@@ -44,35 +45,34 @@ PrinterPortDiagnosis DiagnosePort(comport::KORComPort& comPort, std::uint8_t ind
   auto protocall = printerPort->SMBusProtocall();
   printerPort->PortAddressIndex(index);
   PrinterPortDiagnosis port{index, printerPort->PortAddress(), LineFinding::PortInUse, {}, {}, {}, {}};
-  // Held for the whole look, so that no other program's transfer comes
-  // between the steps, and so that WaitAck clocks as inside a transaction.
-  printerPort->LockPortOpen(comport::kTrue);
-  if (printerPort->LockPortOpen() == comport::kFalse) return port;
   try {
-    // Either wiring's tables see healthy lines follow (see ReadLineLevels).
-    protocall->DataInverted(comport::kTrue);
-    protocall->PreStart();
-    port.released = protocall->ReadLineLevels();
-    protocall->StartBit();
-    port.pulled = protocall->ReadLineLevels();
-    protocall->StopBit();
-    port.lines = Classify(port.released, port.pulled);
-    if (port.lines == LineFinding::IdleHigh) {
-      for (const comport::Boolean inverted : {comport::kFalse, comport::kTrue}) {
-        protocall->DataInverted(inverted);
-        for (const std::uint8_t address : kCandidateAddresses) {
-          if (address == 0 || !Acknowledges(*protocall, address)) continue;
-          port.answers.push_back(
-              {address, inverted, TryRead([&] { return protocall->PortRead(address, kIdRegister); })});
+    // Held for the whole look, so that no other program's transfer comes
+    // between the steps, and so that WaitAck clocks as inside a transaction.
+    const transfers::HeldPort held(*printerPort);
+    try {
+      protocall->DataInverted(comport::kTrue);
+      const LineExamination lines = ExamineLines(*protocall);
+      port.lines = lines.finding;
+      port.released = lines.released;
+      port.pulled = lines.pulled;
+      if (port.lines == LineFinding::IdleHigh) {
+        for (const comport::Boolean inverted : {comport::kFalse, comport::kTrue}) {
+          protocall->DataInverted(inverted);
+          for (const std::uint8_t address : kCandidateAddresses) {
+            if (address == 0 || !transfers::AddressAcknowledged(*protocall, address)) continue;
+            port.answers.push_back(
+                {address, inverted, TryRead([&] { return protocall->PortRead(address, kIdRegister); })});
+          }
         }
       }
+    } catch (...) {
+      port.lines = LineFinding::Failed;
+      port.error = DescribeFailure(std::current_exception());
     }
-  } catch (...) {
-    port.lines = LineFinding::Failed;
-    port.error = DescribeFailure(std::current_exception());
+    protocall->DataInverted(comport::kTrue);
+  } catch (const transfers::TransferFailed&) {
+    // The port could not be held: another program has it.
   }
-  protocall->DataInverted(comport::kTrue);
-  printerPort->LockPortOpen(comport::kFalse);
   return port;
 }
 
@@ -134,29 +134,17 @@ std::string Answers(const std::vector<Answer>& answers, bool onBoard) {
 std::string DescribePort(const PrinterPortDiagnosis& port) {
   const std::string name = PortName(port.portIndex, port.portAddress) + ": ";
   switch (port.lines) {
-    case LineFinding::PortInUse:
-      return name + "another program holds this port, so it could not be examined.";
     case LineFinding::IdleHigh:
       if (port.answers.empty())
         return name +
                "SCL and SDA idle high and follow the port, but no device acknowledged any of the nine "
                "addresses with either adapter wiring.";
       return name + "SCL and SDA idle high; " + Answers(port.answers, false) + ".";
-    case LineFinding::SclStuck:
-      return name + "SCL does not follow the port while SDA does: another device holds SCL low, or SCL is not "
-                    "connected to the adapter.";
-    case LineFinding::SdaStuck:
-      return name + "SDA does not follow the port while SCL does: another device holds SDA low, or SDA is not "
-                    "connected to the adapter.";
-    case LineFinding::BothStuck:
-      return name + "neither SCL nor SDA follows the port: no adapter is attached, the board has no power, or "
-                    "its bus has no pull-up resistors.";
-    case LineFinding::Unexpected:
-      return name + "the lines change, but not the way either adapter wiring drives them; check the adapter.";
     case LineFinding::Failed:
       return name + "examining the lines failed: " + port.error + ".";
+    default:
+      return name + DescribeLines(port.lines);
   }
-  return name;
 }
 
 std::string DeviceId(std::int32_t id) {
@@ -216,13 +204,37 @@ std::vector<std::string> DescribeFailures(const Diagnosis& diagnosis) {
 
 }  // namespace
 
-bool Acknowledges(comport::SMBusProtocall& protocall, std::uint8_t addressByte) {
+LineExamination ExamineLines(comport::SMBusProtocall& protocall) {
+  LineExamination lines{LineFinding::PortInUse, {}, {}};
+  protocall.PreStart();
+  lines.released = protocall.ReadLineLevels();
   protocall.StartBit();
-  protocall.WriteData(static_cast<float>(addressByte & 0xFE));
-  // A timeout of 0: one look at SDA, then no waiting.
-  const bool acknowledged = protocall.WaitAck(0) != comport::kFalse;
+  lines.pulled = protocall.ReadLineLevels();
   protocall.StopBit();
-  return acknowledged;
+  lines.finding = Classify(lines.released, lines.pulled);
+  return lines;
+}
+
+std::string DescribeLines(LineFinding finding) {
+  switch (finding) {
+    case LineFinding::PortInUse:
+      return "another program holds this port, so it could not be examined.";
+    case LineFinding::SclStuck:
+      return "SCL does not follow the port while SDA does: another device holds SCL low, or SCL is not "
+             "connected to the adapter.";
+    case LineFinding::SdaStuck:
+      return "SDA does not follow the port while SCL does: another device holds SDA low, or SDA is not "
+             "connected to the adapter.";
+    case LineFinding::BothStuck:
+      return "neither SCL nor SDA follows the port: no adapter is attached, the board has no power, or "
+             "its bus has no pull-up resistors.";
+    case LineFinding::Unexpected:
+      return "the lines change, but not the way either adapter wiring drives them; check the adapter.";
+    case LineFinding::IdleHigh:
+    case LineFinding::Failed:
+      break;
+  }
+  return "";
 }
 
 Diagnosis Diagnose(comport::KORComPort& comPort, const Media& media, const Finds& finds) {

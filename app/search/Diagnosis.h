@@ -74,10 +74,20 @@ struct Diagnosis {
 // on-board SMBus. Never throws.
 Diagnosis Diagnose(comport::KORComPort& comPort, const Media& media, const Finds& finds);
 
-// Whether the address byte is acknowledged on the selected printer port with
-// the wiring set: start, the address with the write bit, one sample of the
-// acknowledge, stop. The caller holds the port (LockPortOpen).
-bool Acknowledges(comport::SMBusProtocall& protocall, std::uint8_t addressByte);
+// How SCL and SDA behave on the selected printer port, which the caller
+// holds: released (PreStart) and pulled low (StartBit), then a stop. Either
+// wiring's tables see healthy lines follow.
+struct LineExamination {
+  LineFinding finding;
+  std::optional<comport::SMBusProtocall::LineLevels> released;
+  std::optional<comport::SMBusProtocall::LineLevels> pulled;
+};
+LineExamination ExamineLines(comport::SMBusProtocall& protocall);
+
+// What a line finding means, as a sentence that follows a port's name
+// ("SCL and SDA idle high and follow the port"); empty for IdleHigh and
+// Failed, which need more words from the caller.
+std::string DescribeLines(LineFinding finding);
 
 // The diagnosis in words a user can act on, one sentence per port or medium.
 std::vector<std::string> DescribeDiagnosis(const Diagnosis& diagnosis);

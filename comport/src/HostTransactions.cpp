@@ -36,6 +36,8 @@ struct Layout {
   bool readyWhenSet;       // 0x8086: busy clear; 0x10B9: idle set
   std::int32_t errorMask;  // status bits that mean the device was not reached
   std::span<const RegisterWrite> read, write, presence, receive;
+  // The status flags of a finished transaction that name why it failed.
+  std::uint8_t deviceError, collision, failed;
 };
 
 // 0x8086 layout: 0 status, 2 control, 3 command, 4 address, 5 data 0, 6 data 1.
@@ -88,8 +90,13 @@ constexpr RegisterWrite k10B9Receive[]{
 // ICH's in-use flag (bit 6). That flag is a semaphore that the first status
 // read sets and that the 0x1F clear leaves alone: counted as an error, it
 // would make every device absent on those chipsets after the first wait.
-constexpr Layout k8086{0, 5, 0x01, false, 0xBD, k8086Read, k8086Write, k8086Presence, k8086Receive};
-constexpr Layout k10B9{0, 4, 0x04, true, 0xE0, k10B9Read, k10B9Write, k10B9Presence, k10B9Receive};
+constexpr Layout k8086{0, 5, 0x01, false, 0xBD, k8086Read, k8086Write, k8086Presence, k8086Receive, 0x04, 0x08, 0x10};
+constexpr Layout k10B9{0, 4, 0x04, true, 0xE0, k10B9Read, k10B9Write, k10B9Presence, k10B9Receive, 0x20, 0x40, 0x80};
+
+using Progress = CommonGlobals::OnBoardState::Progress;
+
+void NoteProgress(Progress progress) { State().OnBoard.LastTransaction = progress; }
+Progress Waited(bool finished) { return finished ? Progress::Finished : Progress::WaitGaveUp; }
 
 const Layout* SelectedLayout() {
   switch (LayoutOf(State().OnBoard.DeviceID)) {
@@ -163,7 +170,7 @@ std::uint8_t ReadTransaction(const Layout& layout, std::span<const RegisterWrite
                              std::uint8_t addressPointer) {
   WaitReady(layout);
   WriteSequence(writes, deviceAddress, addressPointer, 0);
-  WaitReady(layout);
+  NoteProgress(Waited(WaitReady(layout)));
   const std::int32_t word = ReadRegister(layout.data).value_or(0);
   // The byte above the data register belongs to the word read; a value
   // there does not fit the byte this returns.
@@ -191,6 +198,7 @@ void PortWrite(std::uint8_t deviceAddress, std::uint8_t addressPointer, std::uin
   if (!layout) return;
   WaitReady(*layout);
   WriteSequence(layout->write, deviceAddress, addressPointer, data);
+  NoteProgress(Progress::Started);
 }
 
 // A device counts as present only when the controller finished the
@@ -204,8 +212,23 @@ Boolean DevicePresent(std::uint8_t deviceAddress) {
   WaitReady(*layout);
   WriteSequence(layout->presence, deviceAddress, 0, 0);
   const bool finished = WaitReady(*layout);
+  NoteProgress(Waited(finished));
   const auto status = ReadRegister(layout->status);
   return ToBoolean(finished && status && (*status & layout->errorMask) == 0);
+}
+
+HostTransactionEnd LastTransactionEnd() {
+  const Layout* layout = SelectedLayout();
+  Progress& progress = State().OnBoard.LastTransaction;
+  if (!layout || progress == Progress::NoneRun) return HostTransactionEnd::None;
+  if (progress == Progress::Started) progress = Waited(WaitReady(*layout));
+  if (progress == Progress::WaitGaveUp) return HostTransactionEnd::Busy;
+  const auto status = ReadRegister(layout->status);
+  if (!status) return HostTransactionEnd::Unreadable;
+  if (*status & layout->deviceError) return HostTransactionEnd::NotAcknowledged;
+  if (*status & layout->collision) return HostTransactionEnd::Collision;
+  if (*status & layout->failed) return HostTransactionEnd::Failed;
+  return HostTransactionEnd::Completed;
 }
 
 }  // namespace comport::HardwareSMBus

@@ -48,4 +48,6 @@ std::uint8_t SMBus::PortRead(std::uint8_t DeviceAddress, std::uint8_t AddressPoi
 
 std::uint8_t SMBus::ReceiveByte(std::uint8_t DeviceAddress) { return hardware::ReceiveByte(DeviceAddress); }
 
+HostTransactionEnd SMBus::LastTransactionEnd() { return hardware::LastTransactionEnd(); }
+
 }  // namespace comport

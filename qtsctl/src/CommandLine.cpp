@@ -5,61 +5,19 @@
 #include <fstream>
 #include <ostream>
 
-#include "cli/MachineCommandLine.h"
+#include "Arguments.h"
 #include "comport/KORComPort.h"
 #include "comport/RuntimeError.h"
 #include "platform/Current.h"
 #include "qtsctl/BadInput.h"
-#include "qtsctl/Commands.h"
-#include "qtsctl/Device.h"
+#include "qtsctl/Interrupt.h"
+#include "qtsctl/Json.h"
 #include "qtsctl/InputParsing.h"
-#include "qtsctl/Version.h"
+#include "transfers/Bus.h"
 
 namespace qtsctl {
 
 namespace {
-
-volatile std::sig_atomic_t stopRequested = 0;
-
-// Everything the command line can hold; texts are checked after parsing so
-// that each refusal names the argument in the tool's own words.
-struct Arguments {
-  qtscli::MachineChoice machine;
-  std::string traceFile;
-  std::vector<std::string> media{"lpt", "smbus"};
-  MediumChoice medium;
-  std::string address;
-  std::string code;
-  std::string value;
-  bool confirmed = false;
-  std::string interval = "1";
-  long count = 0;
-  std::string logFile;
-};
-
-void AddDeviceOptions(CLI::App& command, Arguments& arguments) {
-  auto* port = command.add_option("--port", arguments.medium.port, "printer port number, from 1 (LPT1); default 1")
-                   ->type_name("N");
-  auto* base = command.add_option("--base", arguments.medium.base, "printer port base address, e.g. 0x378")
-                   ->type_name("ADDRESS");
-  auto* wiring = command
-                     .add_option("--wiring", arguments.medium.wiring,
-                                 "the adapter's data lines: inverted (the evaluation board's adapter) or direct")
-                     ->check(CLI::IsMember({"inverted", "direct"}))
-                     ->capture_default_str();
-  auto* smbus = command.add_flag("--smbus", arguments.medium.onBoard, "use the PC's on-board SMBus host controller");
-  port->excludes(base);
-  smbus->excludes(port)->excludes(base)->excludes(wiring);
-  command.add_option("ADDRESS", arguments.address, "7-bit device address, 0x03..0x77 (the board's chip: 0x4C)")
-      ->required();
-}
-
-CLI::App* AddCommand(CLI::App& app, const std::string& name, const std::string& description) {
-  auto* command = app.add_subcommand(name, description);
-  // Options of the tool (--machine, --sim, --trace) may follow the command too.
-  command->fallthrough();
-  return command;
-}
 
 // The trace is the virtual PC's: its board records every line change from
 // machine start and writes the file when the program ends.
@@ -101,79 +59,108 @@ devicesearch::Media ChosenMedia(const std::vector<std::string>& names) {
   return media;
 }
 
-int RunCommand(const CLI::App& app, Arguments& arguments, std::istream& in, std::ostream& out, std::ostream& err) {
-  const std::string command = app.get_subcommands().front()->get_name();
+TransferMode Mode(const Arguments& arguments) {
+  if (arguments.word) return TransferMode::Word;
+  if (arguments.receive || arguments.send) return TransferMode::SendReceive;
+  if (arguments.block) return TransferMode::Block;
+  return TransferMode::Byte;
+}
+
+ReadRequest ReadArguments(const Arguments& arguments) {
+  ReadRequest request{Mode(arguments), 0, arguments.pec};
+  if (request.mode == TransferMode::SendReceive) {
+    if (!arguments.code.empty()) throw BadInput("a receive byte reads no register; give no REGISTER with --receive");
+    return request;
+  }
+  if (arguments.code.empty()) throw BadInput("read needs a REGISTER (or --receive)");
+  request.code = ParseRegister(arguments.code, RegisterUse::Read);
+  return request;
+}
+
+WriteRequest WriteArguments(const Arguments& arguments) {
+  WriteRequest request;
+  request.mode = Mode(arguments);
+  request.pec = arguments.pec;
+  request.readBack = arguments.readBack;
+  request.confirmed = arguments.confirmed;
+  const std::size_t values = arguments.values.size();
+  switch (request.mode) {
+    case TransferMode::SendReceive:
+      // The byte a send byte carries is a pointer to read at later: a name gives its read code.
+      if (values != 0) throw BadInput("a send byte carries only its byte; give no VALUE with --send");
+      request.code = ParseRegister(arguments.code, RegisterUse::Read);
+      return request;
+    case TransferMode::Block:
+      request.code = ParseRegister(arguments.code, RegisterUse::Write);
+      request.block = ParseBlockValues(arguments.values);
+      return request;
+    case TransferMode::Byte:
+    case TransferMode::Word:
+      break;
+  }
+  if (values != 1) throw BadInput("write needs one VALUE after the REGISTER, " + std::to_string(values) + " were given");
+  const bool numeric = !arguments.code.empty() && std::isdigit(static_cast<unsigned char>(arguments.code.front()));
+  request.code = ParseRegister(arguments.code, RegisterUse::Write);
+  if (request.mode == TransferMode::Word) {
+    request.word = ParseWordValue(arguments.values.front());
+    return request;
+  }
+  request.value = ParseRegisterValue(arguments.values.front());
+  if (numeric && !arguments.force) CheckWriteCode(request.code);
+  return request;
+}
+
+int RunCommand(const std::string& command, Arguments& arguments, std::istream& in, Output& output) {
+  // These need no machine.
+  if (command == "registers" || command == "decode") {
+    if (!arguments.traceFile.empty()) throw BadInput("--trace records the virtual PC's bus; " + command + " uses none");
+    return command == "registers" ? ListRegisters(output) : Decode(arguments.decode, in, output);
+  }
   StartMachine(arguments);
   comport::KORComPort comPort;
-  if (command == "search") return Search(comPort, ChosenMedia(arguments.media), out, err);
+  if (command == "search") return Search(comPort, ChosenMedia(arguments.media), output);
+  if (command == "scan" || command == "alert") {
+    Device device(comPort, arguments.medium);
+    if (command == "scan") return Scan(comPort, device, output);
+    device.RequireSupport(transfers::Transfer::ReceiveByte, false, "a receive byte");
+    return Alert(device, output);
+  }
 
   // Every argument is checked before the device is touched.
   const std::uint8_t address = ParseDeviceAddress(arguments.address);
-  std::uint8_t code = 0;
-  std::uint8_t value = 0;
+  ReadRequest read;
+  WriteRequest write;
   MonitorSettings monitor;
-  if (command == "read") code = ParseRegister(arguments.code, RegisterUse::Read);
-  if (command == "write") {
-    code = ParseRegister(arguments.code, RegisterUse::Write);
-    value = ParseRegisterValue(arguments.value);
-  }
+  if (command == "read") read = ReadArguments(arguments);
+  if (command == "write") write = WriteArguments(arguments);
   if (command == "monitor") monitor = {ParseInterval(arguments.interval), arguments.count, arguments.logFile};
   Device device(comPort, arguments.medium, address);
+  if (command == "dump" || command == "monitor") {
+    device.RequireSupport(transfers::Transfer::ReadByte, arguments.pec, "a read byte with PEC");
+    device.Bus().UsePec(arguments.pec);
+  }
 
-  if (command == "read") return Read(device, code, out);
-  if (command == "write") return Write(device, code, value, arguments.confirmed, in, err);
-  if (command == "dump") return Dump(device, out);
-  return Monitor(device, monitor, out, stopRequested);
+  if (command == "read") return Read(device, read, output);
+  if (command == "write") return Write(device, write, in, output);
+  if (command == "dump") return Dump(device, arguments.all, output);
+  return Monitor(device, monitor, output);
+}
+
+int Fail(Output& output, int status, const std::string& message, const std::string& cause) {
+  output.err << "qtsctl: " << message << '\n';
+  if (output.json)
+    output.out << JsonObject().Add("error", message).Add("cause", cause).Add("status", status).Text() << '\n';
+  return status;
 }
 
 }  // namespace
 
-void RequestStop() { stopRequested = 1; }
-
 int Run(int argc, const char* const* argv, std::istream& in, std::ostream& out, std::ostream& err) {
-  CLI::App app("qtsctl: search, read, write, dump and monitor QTS5460 temperature monitors from the command line.",
+  CLI::App app("qtsctl: find, scan, read, write, dump and monitor QTS5460 temperature monitors and other SMBus "
+               "devices on the printer-port adapter or the PC's on-board SMBus; decode SMBus traces.",
                "qtsctl");
-  app.set_version_flag("--version", std::string("qtsctl ") + kVersion);
-  app.require_subcommand(1);
   Arguments arguments;
-  qtscli::AddMachineOptions(app, arguments.machine);
-  app.add_option("--trace", arguments.traceFile,
-                 "record the virtual PC's printer-port bus while the command runs and write it as a VCD file "
-                 "(wires SCL and SDA) at exit")
-      ->type_name("FILE.vcd");
-
-  auto* search = AddCommand(app, "search", "find QTS5460 chips on every printer port (both wirings) and on the "
-                                           "on-board SMBus; exit status 0 when found, 1 when not");
-  search->add_option("--media", arguments.media, "media to search, comma-separated")
-      ->delimiter(',')
-      ->check(CLI::IsMember({"lpt", "smbus"}))
-      ->capture_default_str();
-
-  auto* read = AddCommand(app, "read", "read one register and print its value");
-  AddDeviceOptions(*read, arguments);
-  read->add_option("REGISTER", arguments.code, "register code 0..255 or register map name")->required();
-
-  auto* write = AddCommand(app, "write", "write one register");
-  AddDeviceOptions(*write, arguments);
-  write->add_option("REGISTER", arguments.code, "register code 0..255 or register map name")->required();
-  write->add_option("VALUE", arguments.value, "value 0..255")->required();
-  write->add_flag("-y,--yes", arguments.confirmed, "write on the on-board SMBus without asking");
-
-  auto* dump = AddCommand(app, "dump", "read every register of the register map and show what it means");
-  AddDeviceOptions(*dump, arguments);
-
-  auto* monitor = AddCommand(app, "monitor", "print local and remote temperature and the alert state periodically");
-  AddDeviceOptions(*monitor, arguments);
-  monitor->add_option("--interval", arguments.interval, "seconds between samples, 0..86400")
-      ->type_name("S")
-      ->capture_default_str();
-  monitor->add_option("--count", arguments.count, "number of samples; 0 runs until interrupted")
-      ->type_name("N")
-      ->check(CLI::NonNegativeNumber)
-      ->capture_default_str();
-  monitor->add_option("--log", arguments.logFile, "append samples to this file in QtsEval's log format")
-      ->type_name("FILE");
-
+  DefineCommandLine(app, arguments);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -181,17 +168,24 @@ int Run(int argc, const char* const* argv, std::istream& in, std::ostream& out, 
     err << "qtsctl: " << error.what() << '\n';
     return kBadInput;
   }
-  try {
-    return RunCommand(app, arguments, in, out, err);
-  } catch (const BadInput& refusal) {
-    err << "qtsctl: " << refusal.what() << '\n';
+  if (app.get_subcommands().empty()) {
+    err << app.help();
     return kBadInput;
+  }
+  Output output{out, err, arguments.json};
+  try {
+    return RunCommand(app.get_subcommands().front()->get_name(), arguments, in, output);
+  } catch (const BadInput& refusal) {
+    return Fail(output, kBadInput, refusal.what(), "bad-input");
+  } catch (const transfers::TransferFailed& failure) {
+    return Fail(output, kFailure, failure.what(), transfers::CauseName(failure.WhatCause()));
   } catch (const CommandFailed& failure) {
-    err << "qtsctl: " << failure.what() << '\n';
-    return kFailure;
+    return Fail(output, kFailure, failure.what(), "failed");
   } catch (const comport::RuntimeError& failure) {
-    err << "qtsctl: run-time error " << failure.Number() << ": " << failure.what() << '\n';
-    return kFailure;
+    return Fail(output, kFailure, "run-time error " + std::to_string(failure.Number()) + ": " + failure.what(),
+                "run-time-error");
+  } catch (const Interrupted&) {
+    return Fail(output, InterruptedStatus(), "interrupted", "interrupted");
   }
 }
 

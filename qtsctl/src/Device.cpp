@@ -1,11 +1,13 @@
 #include "qtsctl/Device.h"
 
 #include <cstdio>
-#include <utility>
 
 #include "comport/KORComPort.h"
 #include "qtsctl/BadInput.h"
 #include "qtsctl/InputParsing.h"
+#include "qtsctl/Interrupt.h"
+#include "transfers/OnBoardBus.h"
+#include "transfers/PrinterPortBus.h"
 
 namespace qtsctl {
 
@@ -45,63 +47,70 @@ int ChoosePort(comport::PrinterPort& printerPort, const MediumChoice& medium) {
   return static_cast<int>(number - 1);
 }
 
+std::string HexWord(int value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(value) & 0xFFFFu);
+  return text;
+}
+
 }  // namespace
 
-Device::Device(comport::KORComPort& comPort, const MediumChoice& medium, std::uint8_t address)
-    : comPort_(&comPort), onBoard_(medium.onBoard), address_(address) {
+Device::Device(comport::KORComPort& comPort, const MediumChoice& medium, std::optional<std::uint8_t> address)
+    : onBoard_(medium.onBoard), address_(address) {
   if (onBoard_) {
+    auto smbus = comPort.SMBus();
     // The component looks for the controller when it is created, and finds
     // none on the systems where it does not look.
-    if (comPort.SMBus()->DeviceID() == 0)
+    if (smbus->DeviceID() == 0)
       throw BadInput("no supported on-board SMBus host controller was found on this machine");
+    controllerBase_ = smbus->SMBusBaseAddress();
+    bus_ = std::make_unique<transfers::OnBoardBus>(*smbus);
     return;
   }
   if (medium.wiring != "inverted" && medium.wiring != "direct")
     throw BadInput("wiring \"" + medium.wiring + "\" is neither inverted nor direct");
   auto printerPort = comPort.PrinterPort();
   const int index = ChoosePort(*printerPort, medium);
-  printerPort->PortAddressIndex(static_cast<std::uint8_t>(index));
+  inverted_ = medium.wiring == "inverted";
+  bus_ = std::make_unique<transfers::PrinterPortBus>(comPort, static_cast<std::uint8_t>(index), inverted_);
   portNumber_ = index + 1;
   portAddress_ = printerPort->PortAddress() & 0xFFFF;
-  inverted_ = medium.wiring == "inverted";
-  auto protocall = printerPort->SMBusProtocall();
-  protocall->DataInverted(comport::ToBoolean(inverted_));
-  subscription_ = protocall->SMBusProtocallError().Subscribe([this](std::int16_t number, const std::string& text) {
-    busError_ = "bus error " + std::to_string(number) + ": " + text;
-  });
 }
 
-Device::~Device() {
-  if (subscription_) comPort_->PrinterPort()->SMBusProtocall()->SMBusProtocallError().Unsubscribe(*subscription_);
-}
-
-std::uint8_t Device::Read(std::uint8_t code) {
-  std::uint8_t value = 0;
-  if (onBoard_)
-    value = comPort_->SMBus()->PortRead(address_, code);
-  else
-    value = comPort_->PrinterPort()->SMBusProtocall()->PortRead(static_cast<std::uint8_t>(address_ << 1), code);
-  ThrowOnBusError();
-  return value;
-}
-
-void Device::Write(std::uint8_t code, std::uint8_t value) {
-  if (onBoard_)
-    comPort_->SMBus()->PortWrite(address_, code, value);
-  else
-    comPort_->PrinterPort()->SMBusProtocall()->PortWrite(static_cast<std::uint8_t>(address_ << 1), code, value);
-  ThrowOnBusError();
-}
-
-void Device::ThrowOnBusError() {
-  if (busError_) throw CommandFailed(*std::exchange(busError_, std::nullopt));
+std::string Device::Medium() const {
+  if (onBoard_) return "the on-board SMBus (host controller at " + HexWord(controllerBase_) + ")";
+  return "LPT" + std::to_string(portNumber_) + " (" + HexWord(portAddress_) + ", " +
+         (inverted_ ? "inverted" : "direct") + ")";
 }
 
 std::string Device::Description() const {
-  if (onBoard_) return HexByte(address_) + " on the on-board SMBus";
-  char port[64];
-  std::snprintf(port, sizeof port, " on LPT%d (0x%X, %s)", portNumber_, portAddress_, inverted_ ? "inverted" : "direct");
-  return HexByte(address_) + port;
+  if (onBoard_) return HexByte(Address()) + " on the on-board SMBus";
+  return HexByte(Address()) + " on " + Medium();
+}
+
+JsonObject Device::MediumJson() const {
+  JsonObject medium;
+  if (onBoard_) return medium.Add("type", "smbus").Add("controller", HexWord(controllerBase_));
+  return medium.Add("type", "lpt")
+      .Add("port", portNumber_)
+      .Add("base", HexWord(portAddress_))
+      .Add("wiring", inverted_ ? "inverted" : "direct");
+}
+
+void Device::RequireSupport(transfers::Transfer transfer, bool pec, const std::string& what) const {
+  if (bus_->Supports(transfer, pec)) return;
+  throw BadInput(what + " is not available on the on-board SMBus, which carries byte reads, byte writes and " +
+                 "receive byte without PEC; the printer port carries every transfer");
+}
+
+std::uint8_t Device::Read(std::uint8_t code) {
+  ThrowIfStopped();
+  return bus_->ReadByte(Address(), code);
+}
+
+void Device::Write(std::uint8_t code, std::uint8_t value) {
+  ThrowIfStopped();
+  bus_->WriteByte(Address(), code, value);
 }
 
 }  // namespace qtsctl

@@ -9,6 +9,7 @@
 #include "numbers/NumberText.h"
 #include "qtsctl/BadInput.h"
 #include "registers/RegisterMap.h"
+#include "registers/RegisterNames.h"
 
 namespace qtsctl {
 
@@ -27,11 +28,18 @@ std::optional<long> Number(std::string_view text) {
   return static_cast<long>(*value);
 }
 
-std::string Folded(std::string_view name) {
-  std::string folded;
-  for (const char c : name)
-    if (std::isalnum(static_cast<unsigned char>(c))) folded += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return folded;
+// "did you mean remote-high (Remote Temp. High Limit) or ...?"
+std::string Hint(std::string_view text) {
+  const auto suggestions = registers::SimilarNames(text);
+  if (suggestions.empty()) return "";
+  std::string hint = "did you mean ";
+  for (std::size_t i = 0; i < suggestions.size(); ++i) {
+    if (i > 0) hint += i + 1 == suggestions.size() ? " or " : ", ";
+    hint += std::string(suggestions[i].name);
+    if (suggestions[i].name != suggestions[i].reg->name && !suggestions[i].reg->name.empty())
+      hint += " (" + std::string(suggestions[i].reg->name) + ")";
+  }
+  return hint + "? ";
 }
 
 }  // namespace
@@ -60,16 +68,40 @@ std::uint8_t ParseRegisterValue(std::string_view text) {
 std::uint8_t ParseRegister(std::string_view text, RegisterUse use) {
   if (!text.empty() && std::isdigit(static_cast<unsigned char>(text.front())))
     return static_cast<std::uint8_t>(ParseNumber(text, "register", 0, 255));
-  const std::string wanted = Folded(text);
-  for (const auto& entry : registers::RegisterTable()) {
-    if (entry.name.empty() || Folded(entry.name) != wanted) continue;
-    if (use == RegisterUse::Write) {
-      if (!entry.writeCode) throw BadInput("register " + Quoted(entry.name) + " is read-only");
-      return static_cast<std::uint8_t>(*entry.writeCode);
-    }
-    return static_cast<std::uint8_t>(entry.readCode);
+  const registers::Register* entry = registers::FindRegisterByName(text);
+  if (!entry)
+    throw BadInput("unknown register " + Quoted(text) + ": " + Hint(text) +
+                   "\"qtsctl registers\" lists every name; a code 0..255 works too");
+  if (use == RegisterUse::Write) {
+    if (!entry->writeCode)
+      throw BadInput("register " + Quoted(entry->name.empty() ? text : entry->name) + " is read-only");
+    return static_cast<std::uint8_t>(*entry->writeCode);
   }
-  throw BadInput("unknown register " + Quoted(text) + ": give a code 0..255 or a name that qtsctl dump lists");
+  return static_cast<std::uint8_t>(entry->readCode);
+}
+
+void CheckWriteCode(std::uint8_t code) {
+  const registers::Register* entry = registers::FindRegister(code);
+  if (!entry || entry->readCode != code) return;
+  const std::string name = entry->name.empty() ? "the local temperature's low byte" : Quoted(entry->name);
+  if (!entry->writeCode)
+    throw BadInput("register " + HexByte(code) + " is " + name + ", which is read-only; --force sends the write anyway");
+  if (*entry->writeCode != code)
+    throw BadInput("register " + HexByte(code) + " is where " + name + " is read; it is written at " +
+                   HexByte(*entry->writeCode) + ": give " + HexByte(*entry->writeCode) +
+                   " or the name, or --force to send " + HexByte(code) + " anyway");
+}
+
+std::uint16_t ParseWordValue(std::string_view text) {
+  return static_cast<std::uint16_t>(ParseNumber(text, "word", 0, 0xFFFF));
+}
+
+std::vector<std::uint8_t> ParseBlockValues(const std::vector<std::string>& texts) {
+  if (texts.empty() || texts.size() > 32)
+    throw BadInput("a block holds 1 to 32 bytes; " + std::to_string(texts.size()) + " were given");
+  std::vector<std::uint8_t> bytes;
+  for (const auto& text : texts) bytes.push_back(ParseRegisterValue(text));
+  return bytes;
 }
 
 double ParseInterval(std::string_view text) {

@@ -47,6 +47,7 @@ EvaluationBoard::EvaluationBoard(const Clock& clock, const BoardOptions& options
     alerts_.Add(address, *moreChips_.back());
   }
   if (options_.neverAcknowledges) bus_.SetNeverAcknowledges(*options_.neverAcknowledges, true);
+  if (options_.refusesReads) bus_.SetRefusesReads(*options_.refusesReads, true);
   lines_.SetPullUps(options_.pullUps);
   if (options_.heldLine) {
     const auto& held = *options_.heldLine;

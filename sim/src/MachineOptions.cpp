@@ -160,6 +160,8 @@ const std::vector<OptionRule>& Rules() {
        [](MachineOptions& o, std::string_view v) { o.board.heldLine = ParseHeldLine(v, v); }},
       {"never-ack", "7-bit address of a board device that never acknowledges", true,
        [](MachineOptions& o, std::string_view v) { o.board.neverAcknowledges = BusAddress(v, v); }},
+      {"never-ack-read", "7-bit address of a board device that acknowledges its address for writing, never for reading",
+       true, [](MachineOptions& o, std::string_view v) { o.board.refusesReads = BusAddress(v, v); }},
       {"trace", "record the board's bus and write it as a VCD file of this name when the machine ends", true,
        [](MachineOptions& o, std::string_view v) {
          if (v.empty()) Bad(v, "needs a file name");

@@ -11,9 +11,12 @@ void SmbusBus::Detach(std::uint8_t address) {
 
 void SmbusBus::SetNeverAcknowledges(std::uint8_t address, bool never) { neverAcknowledges_[address & 0x7F] = never; }
 
+void SmbusBus::SetRefusesReads(std::uint8_t address, bool refuses) { refusesReads_[address & 0x7F] = refuses; }
+
 bool SmbusBus::Start(std::uint8_t address, bool read) {
   address &= 0x7F;
-  SmbusDevice* next = neverAcknowledges_[address] ? nullptr : devices_[address];
+  const bool silent = neverAcknowledges_[address] || (read && refusesReads_[address]);
+  SmbusDevice* next = silent ? nullptr : devices_[address];
   if (active_ && active_ != next) active_->Stop();
   active_ = nullptr;
   if (!next || !next->Start(read)) return false;

@@ -149,6 +149,9 @@ TEST(RegisterMap, MonitoredTemperatureHasNoSign) {
   EXPECT_FLOAT_EQ(registers::MonitoredTemperature(0x80, 0x00), 127.0f);
   EXPECT_FLOAT_EQ(registers::MonitoredTemperature(0xFF, 0x20), 127.125f);
   EXPECT_FLOAT_EQ(registers::MonitoredTemperature(25, 0x1F), 25.0f);
+  // The chip's own reading keeps every whole degree.
+  EXPECT_FLOAT_EQ(registers::ChipTemperature(0xFF, 0x20), 255.125f);
+  EXPECT_FLOAT_EQ(registers::ChipTemperature(0x80, 0x1F), 128.0f);
 }
 
 }  // namespace

@@ -281,5 +281,48 @@ TEST(HostTransactions, FrameDelayIsClampedAndSharedWithThePrinterPortEngine) {
   EXPECT_EQ(protocall.FrameDelay(), 0.25f);
 }
 
+// The status tells a device that answered 0 from one that never answered,
+// on both layouts; a write's end is waited for, a busy controller's is not
+// waited for twice.
+TEST(HostTransactions, LastTransactionEndNamesWhyATransferFailed) {
+  for (const char* chipset : {"smbus=piix4", "smbus=ali"}) {
+    SCOPED_TRACE(chipset);
+    OnBoardPc pc(std::string("clock=manual,onboard-never-ack=0x50,") + chipset);
+    SMBus smbus;
+    GuardWaits(pc);
+    EXPECT_EQ(smbus.LastTransactionEnd(), HostTransactionEnd::None);
+    EXPECT_EQ(smbus.PortRead(0x4E, 0xFE), 0x41);
+    EXPECT_EQ(smbus.LastTransactionEnd(), HostTransactionEnd::Completed);
+    smbus.PortRead(0x50, 0x00);  // 0 on one layout, the stale 0x41 on the other
+    EXPECT_EQ(smbus.LastTransactionEnd(), HostTransactionEnd::NotAcknowledged);
+    smbus.PortWrite(0x2A, 0x0B, 0x10);
+    EXPECT_EQ(smbus.LastTransactionEnd(), HostTransactionEnd::NotAcknowledged);
+    smbus.PortWrite(0x4E, 0x0B, 0x10);
+    EXPECT_EQ(smbus.LastTransactionEnd(), HostTransactionEnd::Completed);
+    EXPECT_EQ(smbus.ReceiveByte(0x0C), 0);  // nobody alerts
+    EXPECT_EQ(smbus.LastTransactionEnd(), HostTransactionEnd::NotAcknowledged);
+  }
+}
+
+TEST(HostTransactions, LastTransactionEndOfABusyControllerCostsNoFurtherWait) {
+  OnBoardPc pc("clock=manual,smbus-busy");
+  SMBus smbus;
+  GuardWaits(pc);
+  smbus.PortRead(0x4E, 0xFE);
+  const double start = pc.Seconds();
+  EXPECT_EQ(smbus.LastTransactionEnd(), HostTransactionEnd::Busy);
+  EXPECT_LT(pc.Seconds() - start, 1e-3);
+  smbus.PortWrite(0x4E, 0x0B, 0x10);
+  EXPECT_EQ(smbus.LastTransactionEnd(), HostTransactionEnd::Busy);  // waited once, for the write's end
+  EXPECT_GT(pc.Seconds() - start, 0.4);
+}
+
+TEST(HostTransactions, LastTransactionEndWithoutAController) {
+  OnBoardPc pc("smbus=none");
+  SMBus smbus;
+  smbus.PortRead(0x4E, 0xFE);
+  EXPECT_EQ(smbus.LastTransactionEnd(), HostTransactionEnd::None);
+}
+
 }  // namespace
 }  // namespace comport

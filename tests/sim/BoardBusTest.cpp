@@ -120,6 +120,15 @@ TEST(BoardTest, DeviceThatNeverAcknowledges) {
   EXPECT_TRUE(master.ReadRegister(kEeprom, 0x00).has_value()) << "the other devices still answer";
 }
 
+TEST(BoardTest, DeviceThatRefusesReads) {
+  Board board("never-ack-read=0x4C");
+  simtest::BitBangMaster master(*board.process, kLpt1, simtest::kInvertedMaster);
+  ASSERT_TRUE(master.WriteBytes(kChip, {0x0B, 0x3C})) << "writes are acknowledged";
+  EXPECT_EQ(master.Receive(kChip), std::nullopt);
+  EXPECT_EQ(master.ReadRegister(kChip, 0x05), std::nullopt) << "the read half is not";
+  EXPECT_EQ(board.machine->Board()->Chip().ReadRegister(0x05), 0x3C);
+}
+
 TEST(BoardTest, EepromPageWriteThenSequentialRead) {
   Board board("");
   simtest::BitBangMaster master(*board.process, kLpt1, simtest::kInvertedMaster);

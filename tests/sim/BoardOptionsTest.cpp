@@ -9,7 +9,7 @@ TEST(BoardOptionsTest, EveryBoardOptionIsRead) {
   const sim::BoardOptions board =
       sim::MachineOptions::Parse(
           "board-port=2,chip-address=0x4E,wiring=status3,scenario=step:30:90:5,no-pullups,hold=scl:20,"
-          "never-ack=0x50,trace=/tmp/bus.vcd")
+          "never-ack=0x50,never-ack-read=0x4C,trace=/tmp/bus.vcd")
           .board;
   EXPECT_EQ(board.port, 2);
   EXPECT_EQ(board.chipAddress, 0x4E);
@@ -20,6 +20,7 @@ TEST(BoardOptionsTest, EveryBoardOptionIsRead) {
   EXPECT_EQ(board.heldLine->wire, sim::Wire::Scl);
   EXPECT_EQ(board.heldLine->forNanoseconds, 20'000'000u);
   EXPECT_EQ(board.neverAcknowledges, 0x50);
+  EXPECT_EQ(board.refusesReads, 0x4C);
   EXPECT_EQ(board.traceFile, "/tmp/bus.vcd");
 
   const auto forGood = sim::MachineOptions::Parse("hold=sda").board.heldLine;

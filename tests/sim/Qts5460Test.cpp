@@ -60,6 +60,19 @@ TEST_F(Qts5460Test, WritesGoToWriteCodesAndUnknownCodesReadAllOnes) {
   EXPECT_EQ(chip_.ReadRegister(0x03), kConfigAlertMask | kConfigStandby);
 }
 
+TEST_F(Qts5460Test, PoweredEarlierReadsAFinishedConversionAtOnce) {
+  chip_.SetRemoteTemperature(95);
+  chip_.PoweredEarlier();
+  EXPECT_EQ(chip_.ReadRegister(kRemoteTemperature), 95);
+  EXPECT_FALSE(Busy());
+  EXPECT_TRUE(chip_.AlertAsserted()) << "95 C is above the power-on high limit";
+  // The next conversion comes one period (8 per second) later.
+  clock_.Advance(125 * kMs - 1);
+  EXPECT_FALSE(Busy());
+  clock_.Advance(1);
+  EXPECT_TRUE(Busy());
+}
+
 class ConversionRateTest : public Qts5460Test, public ::testing::WithParamInterface<int> {};
 
 TEST_P(ConversionRateTest, ConversionsStartOncePerPeriodOfTheProgrammedRate) {

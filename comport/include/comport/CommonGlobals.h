@@ -61,6 +61,9 @@ struct OnBoardState {
   std::int32_t DeviceID = 0;  // identification dword; 0 = none
   std::int32_t SMBusBaseAddress = 0;
   Boolean HostAccessDisabled = kFalse;  // set on NT 4 and NT 5: no search
+  // How far the last transaction's own waits saw it (SMBus::LastTransactionEnd).
+  enum class Progress : std::uint8_t { NoneRun, Started, Finished, WaitGaveUp };
+  Progress LastTransaction = Progress::NoneRun;
 };
 
 struct Globals {

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "comport/Boolean.h"
+#include "comport/HostTransactionEnd.h"
 
 // The on-board SMBus medium: PCI configuration access, the search for a
 // supported host controller, the word port accessors and the host
@@ -71,5 +72,8 @@ std::uint8_t PortRead(std::uint8_t deviceAddress, std::uint8_t addressPointer);
 std::uint8_t ReceiveByte(std::uint8_t deviceAddress);
 void PortWrite(std::uint8_t deviceAddress, std::uint8_t addressPointer, std::uint8_t data);
 Boolean DevicePresent(std::uint8_t deviceAddress);
+// How the controller ended the last transaction of the process; waits for
+// the end of a write, which does not wait itself.
+HostTransactionEnd LastTransactionEnd();
 
 }  // namespace comport::HardwareSMBus

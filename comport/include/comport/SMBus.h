@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "comport/Boolean.h"
+#include "comport/HostTransactionEnd.h"
 
 namespace comport {
 
@@ -41,6 +42,15 @@ class SMBus {
   // answered or there is no controller. Fails only as PortRead does, when
   // the data word does not fit a byte.
   std::uint8_t ReceiveByte(std::uint8_t DeviceAddress);
+
+  // Beyond the members above, which report no bus failure: how the host
+  // controller ended the last transaction that this process started on it,
+  // from its status register, so that a caller can tell a device that did
+  // not acknowledge from one that answered 0. A write byte does not wait for
+  // its end, so this waits for it as the transactions wait (about a second
+  // at most); after a transaction whose own wait gave up it does not wait
+  // again and reports Busy. Touches no register but the status register.
+  HostTransactionEnd LastTransactionEnd();
 
  private:
   std::uint8_t deviceAddress_ = 0;

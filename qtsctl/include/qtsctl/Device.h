@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
-#include "comport/Event.h"
+#include "qtsctl/Json.h"
+#include "transfers/Bus.h"
 
 namespace comport {
 class KORComPort;
@@ -21,38 +23,43 @@ struct MediumChoice {
   bool onBoard = false;            // the PC's on-board SMBus host controller
 };
 
-// One device on one medium, reached through the component's byte read and
-// write transactions.
+// One medium, and on it the device a command talks to. Every transfer
+// reports what goes wrong on the bus (transfers::TransferFailed), and checks
+// for a stop request (Ctrl-C) before it starts.
 class Device {
  public:
   // Selects the port and wiring in the component. Throws BadInput for a port
   // the machine does not have or a missing on-board controller; touches no
-  // bus line.
-  Device(comport::KORComPort& comPort, const MediumChoice& medium, std::uint8_t address);
-  ~Device();
-  Device(const Device&) = delete;
-  Device& operator=(const Device&) = delete;
+  // bus line. `address` is empty for commands that address no one device.
+  Device(comport::KORComPort& comPort, const MediumChoice& medium, std::optional<std::uint8_t> address = {});
 
-  // Throws CommandFailed when the component reports a bus error.
+  transfers::Bus& Bus() { return *bus_; }
+  bool OnBoard() const { return onBoard_; }
+  std::uint8_t Address() const { return address_.value_or(0); }
+  std::uint8_t PortIndex() const { return static_cast<std::uint8_t>(portNumber_ - 1); }
+  bool Inverted() const { return inverted_; }
+
+  // "LPT1 (0x378, inverted)" or "the on-board SMBus (host controller at 0x5000)".
+  std::string Medium() const;
+  // "0x4C on LPT1 (0x378, inverted)" or "0x4E on the on-board SMBus".
+  std::string Description() const;
+  JsonObject MediumJson() const;
+
+  // Refuses (BadInput) a transfer that the medium does not carry.
+  void RequireSupport(transfers::Transfer transfer, bool pec, const std::string& what) const;
+
+  // A register byte of the device.
   std::uint8_t Read(std::uint8_t code);
   void Write(std::uint8_t code, std::uint8_t value);
 
-  bool OnBoard() const { return onBoard_; }
-  std::uint8_t Address() const { return address_; }
-  // "0x4C on LPT1 (0x378, inverted)" or "0x4E on the on-board SMBus".
-  std::string Description() const;
-
  private:
-  void ThrowOnBusError();
-
-  comport::KORComPort* comPort_;
   bool onBoard_ = false;
-  std::uint8_t address_;
+  std::optional<std::uint8_t> address_;
   int portNumber_ = 0;
   int portAddress_ = 0;
   bool inverted_ = true;
-  std::optional<std::string> busError_;
-  std::optional<comport::Event<std::int16_t, const std::string&>::Subscription> subscription_;
+  int controllerBase_ = 0;
+  std::unique_ptr<transfers::Bus> bus_;
 };
 
 }  // namespace qtsctl

@@ -29,6 +29,7 @@ struct BoardOptions {
   bool pullUps = true;
   std::optional<HeldLine> heldLine;
   std::optional<std::uint8_t> neverAcknowledges;  // 7-bit address of a device that stays silent
+  std::optional<std::uint8_t> refusesReads;       // 7-bit address of a device that acknowledges only writes
   std::string traceFile;  // record the bus and write it there when the machine goes away
 };
 

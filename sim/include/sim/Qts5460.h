@@ -49,8 +49,9 @@ class Qts5460 : public SmbusDevice, public AlertSource {
   void SetDiodeOpen(bool open) { diodeOpenOverride_ = open; }
   void FollowScenario();
 
-  // The chip was switched on long before the machine's time began: a
-  // conversion has just finished and the next one follows a period later.
+  // The chip has been powered for a while before the machine starts: a
+  // conversion's results (and the flags they set) are there from the first
+  // read, and the next conversion follows one period later.
   void PoweredEarlier();
 
   // Register access as the bus performs it, for the byte level and tests.

@@ -22,6 +22,9 @@ class SmbusBus {
   // Fault: the device at `address` stays attached but never acknowledges,
   // so the segment behaves as if the address were empty.
   void SetNeverAcknowledges(std::uint8_t address, bool never);
+  // Fault: the device at `address` acknowledges its address for writing but
+  // never for reading.
+  void SetRefusesReads(std::uint8_t address, bool refuses);
 
   // Returns the address acknowledge; false when nobody answers.
   bool Start(std::uint8_t address, bool read);
@@ -34,6 +37,7 @@ class SmbusBus {
  private:
   std::array<SmbusDevice*, 128> devices_{};
   std::bitset<128> neverAcknowledges_;
+  std::bitset<128> refusesReads_;
   SmbusDevice* active_ = nullptr;
 };
 

@@ -24,6 +24,19 @@ TEST(QtsctlInterrupt, AtTheWritePromptCountsAsNo) {
   EXPECT_EQ(result.err.find("interrupted"), std::string::npos) << result.err;
 }
 
+TEST(QtsctlInterrupt, DecodeWaitingForMoreOfTheTraceEndsInterrupted) {
+  const std::string trace = TempPath("live.vcd");
+  ASSERT_EQ(RunTool({"--trace", trace, "read", "0x4C", "0xFE"}).status, 0);
+  RunningTool tool({"decode", "-"});
+  tool.Write(ReadFile(trace));
+  // Decode has read the whole trace and waits for more, as on a live capture.
+  ASSERT_TRUE(tool.WaitUntilReading());
+  tool.Signal(SIGINT);
+  const auto result = tool.Finish();
+  EXPECT_EQ(result.status, 130) << result.err;
+  EXPECT_EQ(result.err, "qtsctl: interrupted\n");
+}
+
 // Commands that run long enough on real time for the signal to land while
 // they work: on Windows XP each register read waits on the port driver's
 // claim; a busy on-board controller makes every presence check wait out its

@@ -161,7 +161,7 @@ TEST(QtsctlRegisterNames, TheMapIsListedWithoutADevice) {
   EXPECT_EQ(RunTool({"registers", "--trace", TempPath("registers.vcd")}).status, 2);
 }
 
-TEST(QtsctlJson, ReadSearchAndFailuresPrintOneObjectPerLine) {
+TEST(QtsctlJson, ReadSearchDecodeAndFailuresPrintOneObjectPerLine) {
   auto result = RunTool({"--json", "read", "0x4C", "0xFE"});
   ASSERT_EQ(result.status, 0) << result.err;
   ASSERT_EQ(Lines(result.out).size(), 1u) << result.out;
@@ -179,6 +179,22 @@ TEST(QtsctlJson, ReadSearchAndFailuresPrintOneObjectPerLine) {
   ASSERT_EQ(found.size(), 2);
   EXPECT_EQ(found[0].toObject()["address"].toString(), "0x4C");
   EXPECT_EQ(found[1].toObject()["medium"].toString(), "smbus");
+
+  const std::string trace = TempPath("json.vcd");
+  ASSERT_EQ(RunTool({"--trace", trace, "write", "-r", "0x4C", "remote-high", "90"}).status, 0);
+  result = RunTool({"decode", "--json", trace});
+  ASSERT_EQ(result.status, 0) << result.err;
+  const auto lines = Lines(result.out);
+  ASSERT_EQ(lines.size(), 2u) << result.out;
+  json = JsonLine(lines[0]);
+  EXPECT_EQ(json["kind"].toString(), "write byte");
+  EXPECT_EQ(json["command"].toString(), "0x0D");
+  EXPECT_EQ(json["data"].toArray(), QJsonArray{"0x5A"});
+  EXPECT_TRUE(json["stop"].toBool());
+  json = JsonLine(lines[1]);
+  EXPECT_EQ(json["kind"].toString(), "read byte");
+  EXPECT_TRUE(json["read"].toBool());
+  EXPECT_EQ(json["errors"].toArray(), QJsonArray{});
 
   for (const auto& [arguments, cause, status] : std::vector<std::tuple<std::vector<std::string>, std::string, int>>{
            {{"read", "0x4D", "0"}, "no-acknowledge", 1},

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -144,6 +145,35 @@ bool RunningTool::WaitForError(const std::string& text) {
     ::usleep(1000);
   }
   return true;
+}
+
+// A tool that ended early makes the write fail instead of ending the test.
+void RunningTool::Write(const std::string& text) {
+  struct sigaction ignore {}, previous {};
+  ignore.sa_handler = SIG_IGN;
+  ::sigaction(SIGPIPE, &ignore, &previous);
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t written = ::write(input_, text.data() + done, text.size() - done);
+    if (written <= 0) break;
+    done += static_cast<std::size_t>(written);
+  }
+  ::sigaction(SIGPIPE, &previous, nullptr);
+  if (done < text.size()) throw std::runtime_error("cannot write to the tool's standard input");
+}
+
+bool RunningTool::WaitUntilReading() {
+  const std::string stat = "/proc/" + std::to_string(pid_) + "/stat";
+  for (;;) {
+    if (Exited()) return false;
+    int unread = 0;
+    ::ioctl(input_, FIONREAD, &unread);
+    // The state follows the command name, which is in parentheses.
+    const std::string status = ReadFile(stat);
+    const auto close = status.rfind(')');
+    if (unread == 0 && close != std::string::npos && status.compare(close, 3, ") S") == 0) return true;
+    ::usleep(1000);
+  }
 }
 
 void RunningTool::Signal(int signal) { ::kill(pid_, signal); }

@@ -31,6 +31,11 @@ class RunningTool {
   // tool's stderr; false when the tool ended first.
   bool WaitForFile(const std::string& path);
   bool WaitForError(const std::string& text);
+  // Writes to the tool's standard input.
+  void Write(const std::string& text);
+  // Waits until the tool has taken everything written and sleeps in a read
+  // of its standard input; false when it ended first.
+  bool WaitUntilReading();
   void Signal(int signal);
   // Closes standard input, waits for the exit and collects the output.
   ToolResult Finish();

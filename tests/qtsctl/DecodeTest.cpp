@@ -16,11 +16,11 @@ using qtsctltest::RunTool;
 using qtsctltest::TempPath;
 
 // Records `arguments` with --trace and returns the trace's path.
-std::string Record(std::vector<std::string> arguments) {
+std::string Record(std::vector<std::string> arguments, int status = 0) {
   const std::string trace = TempPath("recorded.vcd");
   arguments.insert(arguments.begin(), {"--trace", trace});
   const auto result = RunTool(arguments);
-  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.status, status) << result.err;
   return trace;
 }
 
@@ -167,6 +167,15 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"AlertResponse", {"alert", "--sim", "scenario=constant:95"},
                    {"alert response", "0x0C", "0x4C is alerting (it answered 0x98)", "[S 19 A 98 N P]"}}),
     [](const testing::TestParamInfo<DecodeCase>& info) { return info.param.name; });
+
+TEST(QtsctlDecodeErrors, ARecordedRefusalIsANackWhereAnAckWasDue) {
+  const auto result = RunTool({"decode", Record({"read", "--sim", "never-ack-read=0x4C", "0x4C", "0xFE"}, 1)});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.out.find("[S 98 A FE A Sr 99 N P]  ERROR: NACK where an ACK was due: 0x4C did not acknowledge "
+                            "its address after the repeated start"),
+            std::string::npos)
+      << result.out;
+}
 
 TEST(QtsctlDecodeErrors, ACorruptedPecIsNamed) {
   VcdEdit trace(ReadFile(Record({"write", "--block", "--pec", "0x4C", "0x0B", "1", "2", "3"})));

@@ -2,6 +2,7 @@
 // virtual PCs with faults on the printer-port bus and the on-board SMBus.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sstream>
 
 #include "ToolRun.h"
@@ -26,7 +27,9 @@ std::optional<std::vector<int>> GridAddresses(const std::string& out) {
     std::istringstream words(lines[row]);
     std::string label;
     words >> label;
-    EXPECT_EQ(label, (std::ostringstream() << std::hex << first / 16 << "0:").str());
+    char expected[8];
+    std::snprintf(expected, sizeof expected, "%02x:", first);
+    EXPECT_EQ(label, expected);
     const int skipped = row == 1 ? 3 : 0;  // 0x00..0x02 are reserved and left blank
     int column = skipped;
     for (std::string cell; words >> cell; ++column, ++cells) {

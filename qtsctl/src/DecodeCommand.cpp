@@ -118,8 +118,12 @@ int Decode(const DecodeRequest& request, std::istream& in, Output& output) {
       decoder.Add(*step);
       ThrowIfStopped();
     }
+    // Ctrl-C while standard input is read ends the read as if the trace
+    // ended there; the trace is not over, so nothing more is decoded.
+    ThrowIfStopped();
     decoder.Finish();
   } catch (const vcd::ReadError& damage) {
+    ThrowIfStopped();
     output.out << std::flush;
     throw BadInput(name + ": " + damage.what());
   }

@@ -18,6 +18,38 @@ struct ToolResult {
 ToolResult RunTool(const std::vector<std::string>& arguments, const std::string& input = "",
                    const std::vector<std::string>& prefix = {});
 
+// qtsctl running in the background, with its standard input a pipe that
+// stays open until Finish (so a prompt waits for an answer).
+class RunningTool {
+ public:
+  explicit RunningTool(const std::vector<std::string>& arguments);
+  ~RunningTool();
+  RunningTool(const RunningTool&) = delete;
+  RunningTool& operator=(const RunningTool&) = delete;
+
+  // Wait until the file at `path` exists, or until `text` shows on the
+  // tool's stderr; false when the tool ended first.
+  bool WaitForFile(const std::string& path);
+  bool WaitForError(const std::string& text);
+  // Writes to the tool's standard input.
+  void Write(const std::string& text);
+  // Waits until the tool has taken everything written and sleeps in a read
+  // of its standard input; false when it ended first.
+  bool WaitUntilReading();
+  void Signal(int signal);
+  // Closes standard input, waits for the exit and collects the output.
+  ToolResult Finish();
+
+ private:
+  bool Exited();
+  int pid_ = -1;
+  int input_ = -1;
+  int waitStatus_ = 0;
+  bool exited_ = false;
+  std::string outPath_;
+  std::string errPath_;
+};
+
 // A fresh path in the test's temporary directory (the file does not exist).
 std::string TempPath(const std::string& name);
 

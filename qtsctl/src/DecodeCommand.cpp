@@ -29,7 +29,7 @@ std::string Bytes(const std::vector<std::uint8_t>& bytes) {
   for (const std::uint8_t byte : bytes) {
     char hex[4];
     std::snprintf(hex, sizeof hex, "%02X", byte);
-    text += (text.empty() ? "" : " ") + std::string(hex);
+    text.append(text.empty() ? "" : " ").append(hex);
   }
   return text;
 }

@@ -15,7 +15,7 @@ namespace {
 
 std::string CodeColumn(const registers::Register& entry) {
   std::string codes = HexByte(entry.readCode);
-  if (entry.writeCode && *entry.writeCode != entry.readCode) codes += "/" + HexByte(*entry.writeCode);
+  if (entry.writeCode && *entry.writeCode != entry.readCode) codes.append("/").append(HexByte(*entry.writeCode));
   return codes;
 }
 

@@ -19,7 +19,7 @@ constexpr long kFirstAddress = 0x03;
 constexpr long kLastAddress = 0x77;
 constexpr double kSecondsPerDay = 86'400;
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text) { return std::string(1, '"').append(text).append(1, '"'); }
 
 std::optional<long> Number(std::string_view text) {
   const auto value = numbers::ReadArgumentNumber(text);

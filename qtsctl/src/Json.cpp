@@ -99,13 +99,13 @@ JsonObject& JsonObject::AddNull(std::string_view key) { return Member(key, "null
 
 JsonObject& JsonObject::Add(std::string_view key, const std::vector<std::string>& texts) {
   std::string array = "[";
-  for (std::size_t i = 0; i < texts.size(); ++i) array += (i ? "," : "") + JsonString(texts[i]);
+  for (std::size_t i = 0; i < texts.size(); ++i) array.append(i ? "," : "").append(JsonString(texts[i]));
   return Member(key, array + "]");
 }
 
 JsonObject& JsonObject::Add(std::string_view key, const std::vector<std::optional<std::string>>& texts) {
   std::string array = "[";
-  for (std::size_t i = 0; i < texts.size(); ++i) array += (i ? "," : "") + (texts[i] ? JsonString(*texts[i]) : "null");
+  for (std::size_t i = 0; i < texts.size(); ++i) array.append(i ? "," : "").append(texts[i] ? JsonString(*texts[i]) : "null");
   return Member(key, array + "]");
 }
 
@@ -113,7 +113,7 @@ JsonObject& JsonObject::Add(std::string_view key, const JsonObject& object) { re
 
 JsonObject& JsonObject::Add(std::string_view key, const std::vector<JsonObject>& objects) {
   std::string array = "[";
-  for (std::size_t i = 0; i < objects.size(); ++i) array += (i ? "," : "") + objects[i].Text();
+  for (std::size_t i = 0; i < objects.size(); ++i) array.append(i ? "," : "").append(objects[i].Text());
   return Member(key, array + "]");
 }
 

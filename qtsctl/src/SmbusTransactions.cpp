@@ -236,6 +236,7 @@ void Classify(Transaction& transaction, const Options& options) {
 }
 
 std::string WireText(const Transaction& transaction) {
+  if (transaction.segments.empty()) return transaction.stopped ? "S P" : "S";
   std::string text;
   for (std::size_t s = 0; s < transaction.segments.size(); ++s) {
     const Segment& segment = transaction.segments[s];
@@ -250,9 +251,8 @@ std::string WireText(const Transaction& transaction) {
       std::snprintf(byte, sizeof byte, " %02X %c", data.value, data.acknowledged ? 'A' : 'N');
       text += byte;
     }
-    if (segment.bytesDropped > 0) text += " (+" + std::to_string(segment.bytesDropped) + " bytes)";
+    if (segment.bytesDropped > 0) text.append(" (+").append(std::to_string(segment.bytesDropped)).append(" bytes)");
   }
-  if (transaction.segments.empty()) text = "S";
   if (transaction.stopped) text += " P";
   return text;
 }

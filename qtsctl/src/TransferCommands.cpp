@@ -151,7 +151,7 @@ int Read(Device& device, const ReadRequest& request, Output& output) {
     }
     case TransferMode::Block: {
       const auto data = bus.BlockRead(device.Address(), request.code);
-      for (const std::uint8_t byte : data) text += (text.empty() ? "" : " ") + HexByte(byte);
+      for (const std::uint8_t byte : data) text.append(text.empty() ? "" : " ").append(HexByte(byte));
       json.Add("count", data.size()).Add("data", HexTexts(data));
       break;
     }

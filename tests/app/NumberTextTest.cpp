@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ostream>
 #include <random>
 #include <string>
 
@@ -19,6 +20,18 @@ struct ReadCase {
   double value;
   bool whole;
 };
+
+// Names the case by its text, so test lists stay readable and the same from
+// build to build (the default prints the struct's bytes, pointer included).
+void PrintTo(const ReadCase& c, std::ostream* os) {
+  *os << "text \"";
+  for (const char* p = c.text; *p; ++p) {
+    if (*p == '\t') *os << "\\t";
+    else if (*p == '\n') *os << "\\n";
+    else *os << *p;
+  }
+  *os << '"';
+}
 
 class LenientReading : public testing::TestWithParam<ReadCase> {};
 

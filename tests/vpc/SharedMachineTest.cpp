@@ -34,7 +34,7 @@ constexpr std::uint8_t kChipByte = 0x98;    // the board's chip at 0x4C
 constexpr std::uint8_t kEepromByte = 0xA0;  // the board's EEPROM at 0x50
 
 // Register codes of the chip.
-constexpr std::int16_t kLocalHighRead = 0x05, kRemoteHighRead = 0x07, kLocalHighWrite = 0x0B, kRemoteHighWrite = 0x0D,
+constexpr std::int16_t kLocalHighRead = 0x05, kRemoteHighRead = 0x07, kRemoteHighWrite = 0x0D,
                        kManufacturerId = 0xFE;
 
 std::uint8_t ReadRegister(std::int16_t code) {

@@ -15,28 +15,10 @@
 #include <sstream>
 #include <stdexcept>
 
-extern char** environ;
-
 namespace qtsctltest {
 
 namespace {
 
-std::vector<std::string> CleanEnvironment() {
-  std::vector<std::string> entries;
-  for (char** entry = environ; *entry; ++entry) {
-    const std::string text = *entry;
-    if (text.starts_with("QTS_MACHINE=") || text.starts_with("QTS_SIM=")) continue;
-    entries.push_back(text);
-  }
-  return entries;
-}
-
-std::vector<char*> Pointers(std::vector<std::string>& texts) {
-  std::vector<char*> pointers;
-  for (auto& text : texts) pointers.push_back(text.data());
-  pointers.push_back(nullptr);
-  return pointers;
-}
 
 }  // namespace
 
@@ -48,20 +30,6 @@ std::string TempPath(const std::string& name) {
   return path.string();
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream stream(text);
-  for (std::string line; std::getline(stream, line);) lines.push_back(line);
-  return lines;
-}
-
 namespace {
 
 // Starts `prefix... qtsctl arguments...` with the three standard files given.
@@ -70,9 +38,9 @@ pid_t Spawn(const std::vector<std::string>& arguments, const std::vector<std::st
   std::vector<std::string> argv = prefix;
   argv.push_back(QTSCTL_PATH);
   argv.insert(argv.end(), arguments.begin(), arguments.end());
-  std::vector<std::string> environment = CleanEnvironment();
-  auto argvPointers = Pointers(argv);
-  auto environmentPointers = Pointers(environment);
+  std::vector<std::string> environment = testsupport::ChildEnvironment();
+  auto argvPointers = testsupport::Pointers(argv);
+  auto environmentPointers = testsupport::Pointers(environment);
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcesses.h"
+
 // Runs the built qtsctl as a separate program, as a user's script would.
 namespace qtsctltest {
 
@@ -53,9 +55,7 @@ class RunningTool {
 // A fresh path in the test's temporary directory (the file does not exist).
 std::string TempPath(const std::string& name);
 
-std::string ReadFile(const std::string& path);
-
-// Lines of a text, without their line ends.
-std::vector<std::string> Lines(const std::string& text);
+using testsupport::Lines;
+using testsupport::ReadFile;
 
 }  // namespace qtsctltest

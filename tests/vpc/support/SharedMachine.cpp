@@ -15,38 +15,11 @@
 #include "platform/Current.h"
 #include "platform/SharedBackend.h"
 
-extern char** environ;
-
 namespace vpctest {
 
 namespace {
 
 using namespace std::chrono_literals;
-
-std::string ReadAll(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-// The test's environment without a machine choice of its own.
-std::vector<std::string> Environment() {
-  std::vector<std::string> entries;
-  for (char** entry = environ; *entry; ++entry) {
-    const std::string text = *entry;
-    if (text.starts_with("QTS_MACHINE=") || text.starts_with("QTS_SIM=")) continue;
-    entries.push_back(text);
-  }
-  return entries;
-}
-
-std::vector<char*> Pointers(std::vector<std::string>& texts) {
-  std::vector<char*> pointers;
-  for (auto& text : texts) pointers.push_back(text.data());
-  pointers.push_back(nullptr);
-  return pointers;
-}
 
 // Children that are not waited for any more: the machine's server, whose
 // first process a program waited for, ends up here (see SetUp).
@@ -68,21 +41,14 @@ void ReapOrphans(std::chrono::milliseconds patience) {
 
 }  // namespace
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream stream(text);
-  for (std::string line; std::getline(stream, line);) lines.push_back(line);
-  return lines;
-}
-
 Child::Child(const std::vector<std::string>& argv, const std::filesystem::path& outputs, const std::string& input)
     : out_(outputs.string() + ".out"), err_(outputs.string() + ".err") {
   const std::string inPath = outputs.string() + ".in";
   std::ofstream(inPath, std::ios::binary) << input;
   std::vector<std::string> arguments = argv;
-  std::vector<std::string> environment = Environment();
-  auto argvPointers = Pointers(arguments);
-  auto environmentPointers = Pointers(environment);
+  std::vector<std::string> environment = testsupport::ChildEnvironment();
+  auto argvPointers = testsupport::Pointers(arguments);
+  auto environmentPointers = testsupport::Pointers(environment);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
@@ -118,7 +84,7 @@ void Child::Kill(int signal) {
   if (Running()) ::kill(pid_, signal);
 }
 
-std::string Child::OutputSoFar() const { return ReadAll(out_); }
+std::string Child::OutputSoFar() const { return testsupport::ReadFile(out_); }
 
 Finished Child::Wait(std::chrono::milliseconds patience) {
   const auto until = std::chrono::steady_clock::now() + patience;
@@ -131,8 +97,8 @@ Finished Child::Wait(std::chrono::milliseconds patience) {
   }
   Finished finished;
   finished.status = reaped_ && WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
-  finished.out = ReadAll(out_);
-  finished.err = ReadAll(err_);
+  finished.out = testsupport::ReadFile(out_);
+  finished.err = testsupport::ReadFile(err_);
   return finished;
 }
 

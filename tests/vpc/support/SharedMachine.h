@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcesses.h"
+
 // Tests of the shared virtual PC with real processes. Each test gets a
 // runtime and a state directory of its own, so that it has a machine of its
 // own and never touches the user's; the test process adopts the machine's
@@ -74,7 +76,6 @@ class SharedMachineTest : public ::testing::Test {
   int outputs_ = 0;
 };
 
-// Lines of a text, without their line ends.
-std::vector<std::string> Lines(const std::string& text);
+using testsupport::Lines;
 
 }  // namespace vpctest

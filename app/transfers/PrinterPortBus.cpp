@@ -16,9 +16,29 @@ std::string Hex(int value) {
   return text;
 }
 
-void CheckReleasedLines(comport::SMBusProtocall& protocall) {
+// A device left in the middle of a byte it was sending (its master went
+// away) drives SDA low for as long as it is sending a 0. Up to nine clocks
+// with SDA released let it finish the byte and take the last clock as a
+// not-acknowledge; a stop then leaves the bus idle. A line that stays low
+// after that is held for good.
+std::optional<comport::SMBusProtocall::LineLevels> ClearedLineLevels(comport::SMBusProtocall& protocall) {
+  constexpr int kBitsOfAByteAndItsAcknowledge = 9;
   protocall.PreStart();
-  const auto levels = protocall.ReadLineLevels();
+  auto levels = protocall.ReadLineLevels();
+  if (!levels || !levels->sclHigh || levels->sdaHigh) return levels;
+  for (int clock = 0; clock < kBitsOfAByteAndItsAcknowledge && levels && !levels->sdaHigh; ++clock) {
+    protocall.NAck();
+    protocall.PreStart();
+    levels = protocall.ReadLineLevels();
+  }
+  if (!levels || !levels->sdaHigh) return levels;
+  protocall.StopBit();
+  protocall.PreStart();
+  return protocall.ReadLineLevels();
+}
+
+void CheckReleasedLines(comport::SMBusProtocall& protocall) {
+  const auto levels = ClearedLineLevels(protocall);
   if (!levels) throw TransferFailed(Cause::PortInUse, "another program holds the printer port");
   if (!levels->sclHigh && !levels->sdaHigh)
     throw TransferFailed(Cause::BothLow,

@@ -176,7 +176,7 @@ TEST_F(SharedMachineTest, AProgramKilledInTheMiddleOfATransferLeavesThePortFree)
   std::string answers;
   for (int attempt = 0; attempt < 3; ++attempt) {
     const Finished read = Qtsctl({"read", "0x4C", "0xFE"});
-    answers += read.out;
+    answers += read.out + read.err;
     if (read.out == "0x41\n") break;
   }
   EXPECT_NE(answers.find("0x41\n"), std::string::npos) << answers;

@@ -52,7 +52,7 @@ void AddMachineOptions(CLI::App& app, MachineChoice& choice) {
       ->type_name("N")
       ->check(CLI::Range(0, 1023));
   app.footer("Virtual PC options (--sim):\n" + simHelp + "Host machine options (--host):\n" +
-             platform::HostOptionHelp());
+             platform::HostOptionHelp() + "\nUser guide: " QTS_USER_GUIDE);
 }
 
 void StartChosenMachine(const MachineChoice& choice) {

@@ -52,8 +52,10 @@ void AddMachineOptions(CLI::App& app, MachineChoice& choice) {
       ->type_name("N")
       ->check(CLI::Range(0, 1023));
   app.footer("Virtual PC options (--sim):\n" + simHelp + "Host machine options (--host):\n" +
-             platform::HostOptionHelp() + "\nUser guide: " QTS_USER_GUIDE);
+             platform::HostOptionHelp());
 }
+
+std::string UserGuideLine() { return "\nUser guide: " QTS_USER_GUIDE "\n"; }
 
 void StartChosenMachine(const MachineChoice& choice) {
   std::string machine = choice.machine.empty() ? Environment("QTS_MACHINE") : choice.machine;

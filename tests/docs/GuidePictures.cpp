@@ -149,8 +149,9 @@ void ControlCenterPictures(Pictures& pictures, const QTemporaryDir& files) {
     pictures.Save("main-window", *window.form);
     window.ToTab(MainMenuForm::kControlCenterTab);
     pictures.Save("control-center-off", *window.form);
+    // A minute after Easy Setup the diode's cycle passes the 90 C limit.
     window.EasySetup();
-    window.Monitor(90, 0.1);
+    window.Monitor(60, 0.1);
     pictures.Save("control-center-easy-setup", *window.form);
   }
   {
@@ -184,6 +185,8 @@ void ControlCenterPictures(Pictures& pictures, const QTemporaryDir& files) {
 }
 
 void LogDialogPicture(Pictures& pictures, const QTemporaryDir& files) {
+  const QString folder = files.filePath(QStringLiteral("logs"));
+  QDir().mkpath(folder);
   MainWindow window("");
   if (!Show(*window.form)) return;
   window.ToTab(MainMenuForm::kControlCenterTab);
@@ -194,7 +197,8 @@ void LogDialogPicture(Pictures& pictures, const QTemporaryDir& files) {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
     if (dialog == nullptr || !dialog->isVisible()) return;
     timer.stop();
-    dialog->selectFile(files.filePath(QStringLiteral("bench.xls")));
+    dialog->setDirectory(folder);
+    dialog->selectFile(QDir(folder).filePath(QStringLiteral("bench.xls")));
     pictures.Save("log-dialog", *dialog);
     QMetaObject::invokeMethod(dialog, "accept");
   });
@@ -235,12 +239,14 @@ void SharedMachinePicture(Pictures& pictures, const QString& qtsctl, const QTemp
       form.MainTab->setCurrentIndex(MainMenuForm::kControlCenterTab);
       form.Check2->Value(1);
       form.alert_button->Value(1);
-      QTest::qWait(3000);
+      // Zoomed in on the last 18 seconds, so that a few seconds fill the plot.
+      for (int i = 0; i < 3; ++i) QTest::keyClick(form.Strip1, Qt::Key_Right);
+      QTest::qWait(4000);
       if (!run({QStringLiteral("write"), QStringLiteral("0x4C"), QStringLiteral("remote-temp-high-limit"),
                 QStringLiteral("75")})) {
         std::fprintf(stderr, "qtsctl could not write the limit on the shared machine\n");
       }
-      QTest::qWait(2000);
+      QTest::qWait(3000);
       pictures.Save("shared-machine", form);
       form.StopMonitorTimers();
     }
@@ -268,8 +274,8 @@ int main(int argc, char* argv[]) {
   WizardPicture(pictures, "wizard-results", "", [](InitForm& wizard) { Search(wizard, true); });
   // The board's cable unplugged: nothing answers on LPT1.
   WizardPicture(pictures, "wizard-nothing-found", "board-port=0", [](InitForm& wizard) { Search(wizard, false); });
-  ControlCenterPictures(pictures, files);
   LogDialogPicture(pictures, files);
+  ControlCenterPictures(pictures, files);
   ReadWritePictures(pictures);
   SharedMachinePicture(pictures, QCoreApplication::applicationDirPath() + QStringLiteral("/qtsctl"), files);
   return pictures.Failures() == 0 ? 0 : 1;

@@ -60,6 +60,12 @@ class Pictures {
     std::fflush(stdout);
   }
 
+  // A step that could not be taken: its picture would show the wrong state.
+  void Fail(const char* why) {
+    std::fprintf(stderr, "%s\n", why);
+    ++failures_;
+  }
+
   int Failures() const { return failures_; }
 
  private:
@@ -156,6 +162,8 @@ void ControlCenterPictures(Pictures& pictures, const QTemporaryDir& files) {
   }
   {
     // An hour of readings into a log, the chart zoomed out to show it all.
+    // A tick every half second (the program's loop runs as fast as the bus
+    // lets it) keeps the hour within the chart's memory and takes seconds.
     MainWindow window("");
     if (!Show(*window.form)) return;
     window.ToTab(MainMenuForm::kControlCenterTab);
@@ -244,7 +252,7 @@ void SharedMachinePicture(Pictures& pictures, const QString& qtsctl, const QTemp
       QTest::qWait(4000);
       if (!run({QStringLiteral("write"), QStringLiteral("0x4C"), QStringLiteral("remote-temp-high-limit"),
                 QStringLiteral("75")})) {
-        std::fprintf(stderr, "qtsctl could not write the limit on the shared machine\n");
+        pictures.Fail("qtsctl could not write the limit on the shared machine");
       }
       QTest::qWait(3000);
       pictures.Save("shared-machine", form);

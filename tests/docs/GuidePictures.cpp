@@ -238,7 +238,12 @@ void SharedMachinePicture(Pictures& pictures, const QString& qtsctl, const QTemp
     process.start(qtsctl, QStringList{QStringLiteral("--machine"), QStringLiteral("shared")} + arguments);
     return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
   };
-  platform::StartProcess(platform::CreateBackendProcess("shared", "scenario=constant:80"));
+  try {
+    platform::StartProcess(platform::CreateBackendProcess("shared", "scenario=constant:80"));
+  } catch (const platform::BackendUnavailable& refusal) {
+    pictures.Fail(refusal.what());
+    return;
+  }
   platform::Current().SetMessagePump(&controls::PumpMessages);
   LinkNewComPort::LinkPrinterPort(0, comport::kTrue, kBoardChipAddressByte);
   {

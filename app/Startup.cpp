@@ -70,6 +70,7 @@ StartChoice StartFromCommandLine(const std::vector<std::string>& arguments, std:
                                         "." + std::to_string(kVersionRevision));
   qtscli::MachineChoice choice;
   qtscli::AddMachineOptions(cli, choice);
+  cli.footer(cli.get_footer() + qtscli::UserGuideLine());
   std::string deviceText;
   cli.add_option("--device", deviceText,
                  "skip the search wizard and open the main window on this device, if it answers: lpt1:0x4C "

@@ -23,6 +23,7 @@ set(QTS_INSTALL_FULL_PRIVATEDIR "${CMAKE_INSTALL_FULL_LIBDIR}/${QTS_PACKAGE_NAME
 # Documents under the package's name (GNUInstallDirs' DOCDIR would take the
 # project's).
 set(QTS_INSTALL_DOCDIR "${CMAKE_INSTALL_DATAROOTDIR}/doc/${QTS_PACKAGE_NAME}")
+set(QTS_INSTALL_FULL_DOCDIR "${CMAKE_INSTALL_FULL_DATAROOTDIR}/doc/${QTS_PACKAGE_NAME}")
 
 # The path from directory FROM to directory TO as seen from a binary in FROM.
 function(qts_origin_path variable from to)

@@ -55,6 +55,8 @@ void AddMachineOptions(CLI::App& app, MachineChoice& choice) {
              platform::HostOptionHelp());
 }
 
+std::string UserGuideLine() { return "\nUser guide: " QTS_USER_GUIDE "\n"; }
+
 void StartChosenMachine(const MachineChoice& choice) {
   std::string machine = choice.machine.empty() ? Environment("QTS_MACHINE") : choice.machine;
   if (choice.i2cAdapter && choice.machine.empty()) machine = "host";

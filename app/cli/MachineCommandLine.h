@@ -24,6 +24,9 @@ struct MachineChoice {
 // --i2c to a program's command line, with both option lists in the help text.
 void AddMachineOptions(CLI::App& app, MachineChoice& choice);
 
+// The help's last line: where the installed user guide is.
+std::string UserGuideLine();
+
 // Starts the chosen machine as the running process. Throws
 // platform::BackendUnavailable with a message naming what is wrong.
 void StartChosenMachine(const MachineChoice& choice);

@@ -127,7 +127,7 @@ void DefineCommandLine(CLI::App& app, Arguments& arguments) {
   app.set_version_flag("--version", std::string("qtsctl ") + kVersion);
   app.require_subcommand(0, 1);
   qtscli::AddMachineOptions(app, arguments.machine);
-  app.footer(app.get_footer() + kExitStatus);
+  app.footer(app.get_footer() + kExitStatus + qtscli::UserGuideLine());
   app.add_option("--trace", arguments.traceFile,
                  "record the virtual PC's printer-port bus while the command runs and write it as a VCD file "
                  "(wires SCL and SDA) at exit, also after Ctrl-C")

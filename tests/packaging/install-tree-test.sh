@@ -6,7 +6,8 @@
 # programs find their libraries and the virtual PC through their RUNPATH,
 # every installed header of the component compiles on its own, the example
 # program builds against the tree's CMake package and reads the chip's
-# manufacturer ID, and the man page has a section for every qtsctl command.
+# manufacturer ID, the user guide lies where the programs' help says with its
+# pictures, and the man page has a section for every qtsctl command.
 set -euo pipefail
 build=$(realpath "$1")
 work=$(realpath -m "$2")
@@ -31,6 +32,17 @@ grep -q '^Usage: QtsEval' "$work/help" || fail "QtsEval --help: $(cat "$work/hel
 ldd "$prefix/bin/qtsctl" >"$work/ldd"
 for library in libKORComPort04.so.4 libLptBridge.so.4 libqts_platform.so; do
   grep -q "$library => $prefix/" "$work/ldd" || fail "qtsctl does not use the installed $library: $(cat "$work/ldd")"
+done
+
+echo "-- the user guide where the programs' help says, with every picture it shows"
+for program in QtsEval qtsctl; do
+  named=$("$prefix/bin/$program" --help | sed -n 's/^User guide: //p')
+  # The help names the guide under the configured prefix; this tree has its own.
+  guide=$prefix/share/doc/${named#*/share/doc/}
+  [ -n "$named" ] && [ -f "$guide" ] || fail "$program --help names the user guide \"$named\", not installed as $guide"
+done
+for picture in $(grep -o 'images/[A-Za-z0-9_.-]*\.png' "$guide" | sort -u); do
+  [ -s "$(dirname "$guide")/$picture" ] || fail "the installed user guide lacks $picture"
 done
 
 echo "-- the shared virtual PC, started from the private directory"

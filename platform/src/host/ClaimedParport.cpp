@@ -24,7 +24,7 @@ std::string DeviceRefusal(const std::string& path, int error) {
     case EACCES:
     case EPERM:
       return path + ": permission denied. Add your user to the group that owns it (usually lp: sudo usermod -aG lp "
-                    "$USER, then log in again), or install the udev rule from the README.";
+                    "$USER, then log in again), or install the udev rule (\"Real hardware\" in the user guide).";
     case ENOENT:
     case ENODEV:
     case ENXIO:

@@ -46,7 +46,7 @@ bool I2cDevAdapter::Open() {
   const int error = errno;
   if (error == EACCES || error == EPERM)
     Notice(path_ + ": permission denied. Add your user to the group i2c (sudo usermod -aG i2c $USER, then log in "
-                   "again), or install the udev rule from the README.");
+                   "again), or install the udev rule (\"Real hardware\" in the user guide).");
   else if (error == ENOENT || error == ENODEV || error == ENXIO)
     Notice(path_ + ": no such device. Load the kernel's I2C device interface: sudo modprobe i2c-dev.");
   else

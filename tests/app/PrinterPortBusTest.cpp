@@ -96,7 +96,9 @@ TEST_F(PrinterPortBusTest, ABlockHoldsOneToThirtyTwoBytes) {
 
 // A master that went away after the address of a read leaves the chip
 // acknowledging it, with a byte of zeros to follow: SDA stays low through
-// the acknowledge and all eight bits, nine clocks in all.
+// the acknowledge and all eight bits. The first look at the lines gives the
+// acknowledge its clock; the eight bits and the master's not-acknowledge
+// take nine more.
 TEST_F(PrinterPortBusTest, ADeviceLeftInTheMiddleOfAReadIsClearedAndTheBusLeftIdle) {
   bus_->SendByte(kChip, kConfiguration);
   Protocall().StartBit();

@@ -4,6 +4,7 @@
 
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "qtsctl/SmbusDecoder.h"
@@ -75,11 +76,16 @@ std::vector<std::string> Decoded(const std::string& trace) {
 
 const std::string kReadByte = "S 98 A 05 A Sr 99 A 55 N P";
 
-TEST(Decoder, ARepeatedStartToAnotherDeviceIsAMissingStop) {
-  EXPECT_EQ(Decoded(Trace(kReadByte)), std::vector<std::string>{kReadByte});
-  EXPECT_EQ(Decoded(Trace("S 98 A 05 A Sr 9B A 55 N P")),
-            (std::vector<std::string>{"S 98 A 05 A | missing stop: a start for another transfer followed",
-                                      "S 9B A 55 N P"}));
+// Only a write followed by a read of the same device belongs to one
+// transaction; any other repeated start stands where a stop is missing.
+TEST(Decoder, ARepeatedStartJoinsOnlyAWriteAndAReadOfOneDevice) {
+  const std::string missingStop = " | missing stop: a start for another transfer followed";
+  for (const auto& [wire, decoded] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+           {kReadByte, {kReadByte}},
+           {"S 98 A 05 A Sr 9B A 55 N P", {"S 98 A 05 A" + missingStop, "S 9B A 55 N P"}},
+           {"S 99 A 41 N Sr 99 A 55 N P", {"S 99 A 41 N" + missingStop, "S 99 A 55 N P"}},
+           {"S 98 A 05 A Sr 98 A 07 A P", {"S 98 A 05 A" + missingStop, "S 98 A 07 A P"}}})
+    EXPECT_EQ(Decoded(Trace(wire)), decoded) << wire;
 }
 
 TEST(Decoder, TracesOfOtherRecordersReadTheSame) {

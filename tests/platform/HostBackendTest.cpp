@@ -173,6 +173,8 @@ struct ClaimRow {
   const char* says;
 };
 
+void PrintTo(const ClaimRow& row, std::ostream* out) { *out << row.name; }
+
 class ParportClaims : public ::testing::TestWithParam<ClaimRow> {};
 
 TEST_P(ParportClaims, ARefusedClaimIsToldByWhoHoldsThePort) {

@@ -134,6 +134,8 @@ struct LimitRow {
   std::uint8_t flags;
 };
 
+void PrintTo(const LimitRow& row, std::ostream* out) { *out << row.name; }
+
 class LimitEdgeTest : public Qts5460Test, public ::testing::WithParamInterface<LimitRow> {};
 
 TEST_P(LimitEdgeTest, OnlyAMeasurementBeyondALimitFlagsIt) {

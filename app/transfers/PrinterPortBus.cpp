@@ -20,14 +20,14 @@ std::string Hex(int value) {
 // away) drives SDA low for as long as it is sending a 0. Up to nine clocks
 // with SDA released let it finish the byte and take the last clock as a
 // not-acknowledge; a stop then leaves the bus idle. A line that stays low
-// after that is held for good.
+// after that is held for good. PreStart is one such clock: SCL falls, SDA
+// is released while SCL is low, SCL rises.
 std::optional<comport::SMBusProtocall::LineLevels> ClearedLineLevels(comport::SMBusProtocall& protocall) {
   constexpr int kBitsOfAByteAndItsAcknowledge = 9;
   protocall.PreStart();
   auto levels = protocall.ReadLineLevels();
   if (!levels || !levels->sclHigh || levels->sdaHigh) return levels;
   for (int clock = 0; clock < kBitsOfAByteAndItsAcknowledge && levels && !levels->sdaHigh; ++clock) {
-    protocall.NAck();
     protocall.PreStart();
     levels = protocall.ReadLineLevels();
   }

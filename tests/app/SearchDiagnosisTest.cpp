@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 #include "comport/KORComPort.h"
 #include "platform/Current.h"
@@ -130,6 +131,41 @@ TEST_F(SearchDiagnosis, ATypedBaseAndTheProbesThatFailedAreSaid) {
             "On-board SMBus: the typed base address 6000h was used with the Intel register layout, but the "
             "controller there did not finish a transaction: it stays busy or is not there.\n"
             "On-board SMBus: 9 probes failed and found nothing: Overflow (error 6).\n");
+}
+
+TEST_F(SearchDiagnosis, AClaimTheCallerHeldIsKeptAndAnyOtherGivenBack) {
+  machine_ = sim::Machine::Create(sim::MachineOptions::Parse("clock=manual,personality=xp,ports=1"));
+  platform::StartProcess(machine_->StartProcess("diagnosis"));
+  comPort_ = std::make_unique<comport::KORComPort>();
+  auto port = comPort_->PrinterPort();
+  devicesearch::Diagnose(*comPort_, kPrinterPorts, {});
+  EXPECT_EQ(machine_->Arbiter().Holder(1), 0u);
+
+  port->LockPortOpen(comport::kTrue);
+  const auto holder = machine_->Arbiter().Holder(1);
+  ASSERT_NE(holder, 0u);
+  const auto diagnosis = devicesearch::Diagnose(*comPort_, kPrinterPorts, {});
+  EXPECT_EQ(diagnosis.printerPorts.at(0).answers.size(), 1u);
+  EXPECT_EQ(port->LockPortOpen(), comport::kTrue);
+  EXPECT_EQ(machine_->Arbiter().Holder(1), holder);
+  port->LockPortOpen(comport::kFalse);
+}
+
+TEST(DiagnosisWords, FailedProbesAreCountedByPlaceAndReason) {
+  devicesearch::Diagnosis diagnosis;
+  diagnosis.printerPorts.push_back({0, 0x378, LineFinding::IdleHigh, {}, {}, {}, {}});
+  const std::string overflow = "Overflow (error 6)", mismatch = "Type mismatch (error 13)";
+  for (const auto& [onBoard, port, error] : std::vector<std::tuple<bool, int, std::string>>{
+           {false, 0, overflow}, {false, 0, mismatch}, {false, 0, overflow}, {true, 0, overflow}, {false, 1, overflow}})
+    diagnosis.failures.push_back({onBoard, static_cast<std::uint8_t>(port), 0x98, error});
+  EXPECT_EQ(devicesearch::DescribeDiagnosis(diagnosis),
+            (std::vector<std::string>{
+                "LPT1 (378h): SCL and SDA idle high and follow the port, but no device acknowledged any of the nine "
+                "addresses with either adapter wiring.",
+                "LPT1 (378h): 2 probes failed and found nothing: Overflow (error 6).",
+                "LPT1 (378h): 1 probe failed and found nothing: Type mismatch (error 13).",
+                "On-board SMBus: 1 probe failed and found nothing: Overflow (error 6).",
+                "LPT2: 1 probe failed and found nothing: Overflow (error 6)."}));
 }
 
 TEST(DiagnosisWords, AnAnswerThatIsNotTheChipShowsItsId) {

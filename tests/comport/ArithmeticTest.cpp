@@ -47,6 +47,9 @@ TEST(WideArithmetic, SignedReinterpretation) {
   EXPECT_EQ(procedures::ToSigned32(2147483647.5), -1);
   EXPECT_EQ(procedures::ToSigned32(4294967296.0 + 5), -2147483643);
   EXPECT_EQ(procedures::ToSigned32(65535), 65535);
+  EXPECT_EQ(procedures::ToSigned32(2147483647.0), 2147483647);
+  EXPECT_EQ(procedures::RoundToInt32(2147483647.0), 2147483647);
+  EXPECT_EQ(procedures::RoundToInt32(-2147483648.0), -2147483647 - 1);
   EXPECT_EQ(procedures::ToSigned32(2.5), 2);  // ties go to the even neighbour
   EXPECT_EQ(procedures::ToSigned32(-7), -7);
   try {

@@ -1,17 +1,28 @@
 // The host backend's decisions that do not need the hardware: its options,
-// who holds a port or a controller, which adapter is the PC's own SMBus, and
-// configuration space through the kernel's files. The kernel paths (ppdev,
-// i2c-dev, port instructions) are proved in the QEMU PC test.
+// who holds a port or a controller, which adapter is the PC's own SMBus,
+// configuration space through the kernel's files, and the requests made of
+// ppdev and i2c-dev against a recorded kernel. That the real kernel answers
+// them so is proved in the QEMU PC test, as are port instructions.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
+#include <linux/i2c-dev.h>
+#include <linux/i2c.h>
+#include <linux/parport.h>
+#include <linux/ppdev.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <map>
+#include <vector>
 
 #include "host/ClaimedParport.h"
 #include "host/HostOptions.h"
+#include "host/PresentedController.h"
 #include "host/RawController.h"
 #include "host/SmbusAdapter.h"
 
@@ -86,6 +97,157 @@ TEST(HostParports, AMissingDeviceNodeIsRefusedWithWhatToDo) {
   EXPECT_EQ(result.outcome, platform::host::ClaimedParport::Outcome::Refused);
   EXPECT_EQ(result.port, nullptr);
   EXPECT_NE(result.message.find("modprobe ppdev"), std::string::npos) << result.message;
+}
+
+// The kernel behind /dev/parport0 and /dev/i2c-1 as a test scripts it: the
+// requests are recorded and answered as ppdev and i2c-dev answer them.
+class RecordedKernel : public platform::host::DeviceNodes {
+ public:
+  static constexpr int kFd = 42;
+
+  struct SmbusRequest {
+    std::uintptr_t address;
+    int readWrite, command, size;
+    bool operator==(const SmbusRequest&) const = default;
+  };
+
+  int Open(const std::string& path, int) override {
+    if (path != "/dev/parport0" && path != "/dev/i2c-1") {
+      errno = ENOENT;
+      return -1;
+    }
+    return kFd;
+  }
+  int Control(int fd, unsigned long request, void* argument) override {
+    EXPECT_EQ(fd, kFd);
+    requests.push_back(request);
+    if (const auto refusal = refusals.find(request); refusal != refusals.end()) {
+      errno = refusal->second;
+      return -1;
+    }
+    if (request == PPRSTATUS) *static_cast<unsigned char*>(argument) = 0x78;
+    if (request == I2C_SLAVE) selected = reinterpret_cast<std::uintptr_t>(argument);
+    if (request == I2C_SMBUS) return Smbus(*static_cast<i2c_smbus_ioctl_data*>(argument));
+    return 0;
+  }
+  void Close(int fd) override { closed.push_back(fd); }
+
+  std::map<unsigned long, int> refusals;     // request -> errno
+  std::map<std::uintptr_t, std::uint16_t> devices;  // address -> what it reads
+  std::vector<unsigned long> requests;
+  std::vector<SmbusRequest> smbus;
+  std::vector<int> closed;
+
+ private:
+  int Smbus(i2c_smbus_ioctl_data& request) {
+    // Only a quick command and a send byte come without a data buffer.
+    const bool noData = request.size == I2C_SMBUS_QUICK ||
+                        (request.size == I2C_SMBUS_BYTE && request.read_write == I2C_SMBUS_WRITE);
+    if (!noData && !request.data) {
+      errno = EINVAL;
+      return -1;
+    }
+    smbus.push_back({selected, request.read_write, request.command, static_cast<int>(request.size)});
+    const auto device = devices.find(selected);
+    if (device == devices.end()) {
+      errno = ENXIO;
+      return -1;
+    }
+    if (request.read_write == I2C_SMBUS_READ && request.data) {
+      if (request.size == I2C_SMBUS_WORD_DATA)
+        request.data->word = device->second;
+      else
+        request.data->byte = static_cast<std::uint8_t>(device->second);
+    }
+    return 0;
+  }
+  std::uintptr_t selected = 0;
+};
+
+struct ClaimRow {
+  const char* name;
+  unsigned long refused;  // the request that fails
+  int error;
+  const char* registered;  // the other client in the /proc tree, if any
+  platform::host::ClaimedParport::Outcome outcome;
+  const char* says;
+};
+
+void PrintTo(const ClaimRow& row, std::ostream* out) { *out << row.name; }
+
+class ParportClaims : public ::testing::TestWithParam<ClaimRow> {};
+
+TEST_P(ParportClaims, ARefusedClaimIsToldByWhoHoldsThePort) {
+  Tree proc("parport-claims");
+  if (*GetParam().registered)
+    proc.File(std::string("parport0/devices/") + GetParam().registered + "/timeslice", "200\n");
+  RecordedKernel kernel;
+  kernel.refusals[GetParam().refused] = GetParam().error;
+  const auto result = platform::host::ClaimedParport::Claim({0, 0x378}, HostOptions::PortAccess::Ppdev, "/dev",
+                                                           proc.Path(), kernel);
+  EXPECT_EQ(result.outcome, GetParam().outcome);
+  EXPECT_EQ(result.port, nullptr);
+  EXPECT_NE(result.message.find(GetParam().says), std::string::npos) << result.message;
+  EXPECT_EQ(kernel.closed, std::vector<int>{RecordedKernel::kFd});
+}
+
+using Outcome = platform::host::ClaimedParport::Outcome;
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, ParportClaims,
+    ::testing::Values(
+        ClaimRow{"AnotherProgramHoldsItExclusively", PPCLAIM, EBUSY, "", Outcome::HeldByOther,
+                 "/dev/parport0 is held by another program"},
+        ClaimRow{"AnotherProgramIsRegistered", PPCLAIM, ENXIO, "ppdev1", Outcome::HeldByOther,
+                 "/dev/parport0 is held by another program"},
+        ClaimRow{"ThePrinterDriverIsRegistered", PPCLAIM, ENXIO, "lp0", Outcome::Refused,
+                 "held by the kernel driver lp0; unload it"},
+        ClaimRow{"NobodyIsRegistered", PPEXCL, EPERM, "", Outcome::Refused, "permission denied"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(HostParports, AGrantedClaimReadsThroughPpdevAndIsReleasedOnce) {
+  RecordedKernel kernel;
+  {
+    auto result = platform::host::ClaimedParport::Claim({0, 0x378}, HostOptions::PortAccess::Ppdev, "/dev",
+                                                        "/nonexistent", kernel);
+    ASSERT_EQ(result.outcome, platform::host::ClaimedParport::Outcome::Granted) << result.message;
+    EXPECT_EQ(result.port->Read(0x379), 0x78);
+  }
+  EXPECT_EQ(kernel.requests, (std::vector<unsigned long>{PPEXCL, PPCLAIM, PPRSTATUS, PPRELEASE}));
+  EXPECT_EQ(kernel.closed, std::vector<int>{RecordedKernel::kFd});
+}
+
+// The presented controller's registers, as the component drives them, end in
+// i2c-dev's requests, and the answers come back in the data registers.
+TEST(I2cAdapters, TransactionsBecomeTheKernelsSmbusRequests) {
+  using platform::host::PresentedController;
+  RecordedKernel kernel;
+  kernel.devices = {{0x0C, 0x98}, {0x4E, 0x4241}};
+  PresentedController controller(std::make_unique<platform::host::I2cDevAdapter>(1, "/dev", kernel));
+  constexpr std::int32_t kBase = PresentedController::kBase;
+  ASSERT_EQ(controller.AddMultiPort(kBase, 16), 1);
+  const auto run = [&](std::uint8_t addressByte, std::uint8_t command, int protocol) {
+    controller.CanOutp(kBase, 0x1E);
+    controller.CanOutp(kBase + 3, command);
+    controller.CanOutp(kBase + 4, addressByte);
+    controller.CanOutp(kBase + 2, 0x40 | protocol << 2);
+    return controller.CanInp(kBase) & 0x1E;
+  };
+  constexpr int kByte = 1, kByteData = 2, kWordData = 3;
+  // The alert read: a receive byte from the Alert Response Address.
+  EXPECT_EQ(run(0x0C << 1 | 1, 0, kByte), 0x02);
+  EXPECT_EQ(controller.CanInp(kBase + 5), 0x98);
+  EXPECT_EQ(run(0x4E << 1 | 1, 0xFE, kByteData), 0x02);
+  EXPECT_EQ(controller.CanInp(kBase + 5), 0x41);
+  EXPECT_EQ(run(0x4E << 1 | 1, 0x05, kWordData), 0x02);
+  EXPECT_EQ(controller.CanInpw(kBase + 5), 0x4241);
+  EXPECT_EQ(run(0x4E << 1, 0x03, kByte), 0x02);  // a send byte
+  EXPECT_EQ(run(0x2A << 1 | 1, 0xFE, kByteData), 0x04);
+  EXPECT_EQ(kernel.smbus, (std::vector<RecordedKernel::SmbusRequest>{
+                              {0x0C, I2C_SMBUS_READ, 0, I2C_SMBUS_BYTE},
+                              {0x4E, I2C_SMBUS_READ, 0xFE, I2C_SMBUS_BYTE_DATA},
+                              {0x4E, I2C_SMBUS_READ, 0x05, I2C_SMBUS_WORD_DATA},
+                              {0x4E, I2C_SMBUS_WRITE, 0x03, I2C_SMBUS_BYTE},
+                              {0x2A, I2C_SMBUS_READ, 0xFE, I2C_SMBUS_BYTE_DATA}}));
 }
 
 TEST(I2cAdapters, ThePcsOwnSmbusIsTheFirstAdapterTheKernelNamesSmbus) {

@@ -105,6 +105,58 @@ TEST_P(ConversionRateTest, ConversionsStartOncePerPeriodOfTheProgrammedRate) {
 
 INSTANTIATE_TEST_SUITE_P(EveryRate, ConversionRateTest, ::testing::Range(0, 8));
 
+// Codes above 7 keep the fastest rate: eight conversions a second, none
+// in between. In ascending order, so that a shorter period is seen before a
+// code whose period would round to nothing.
+TEST_F(Qts5460Test, RateCodesAboveTheFastestConvertAtTheFastestRate) {
+  constexpr std::uint64_t kFastestPeriod = 125 * kMs;
+  for (const int code : {8, 9, 34, 0xFF}) {
+    PastFirstConversion();
+    chip_.WriteRegister(kConversionRateWrite, static_cast<std::uint8_t>(code));
+    ASSERT_EQ(chip_.ReadRegister(kConversionRateRead), code);
+    clock_.Advance(kConversion);
+    // Any shorter period would have started a conversion by now.
+    clock_.Advance(kFastestPeriod / 2 + 7 * kMs - kConversion);
+    ASSERT_FALSE(Busy()) << "code " << code;
+    clock_.Advance(kFastestPeriod / 2 - 7 * kMs - 1);
+    ASSERT_FALSE(Busy()) << "code " << code;
+    clock_.Advance(1);
+    ASSERT_TRUE(Busy()) << "code " << code;
+    clock_.Advance(kConversion);
+  }
+}
+
+// A measurement equal to its limit is within it: only one degree beyond
+// raises the flag and ALERT.
+struct LimitRow {
+  const char* name;
+  double local, remote;
+  std::uint8_t flags;
+};
+
+void PrintTo(const LimitRow& row, std::ostream* out) { *out << row.name; }
+
+class LimitEdgeTest : public Qts5460Test, public ::testing::WithParamInterface<LimitRow> {};
+
+TEST_P(LimitEdgeTest, OnlyAMeasurementBeyondALimitFlagsIt) {
+  chip_.WriteRegister(kLocalLowWrite, 20);
+  chip_.WriteRegister(kRemoteLowWrite, 20);
+  chip_.SetLocalTemperature(GetParam().local);
+  chip_.SetRemoteTemperature(GetParam().remote);
+  clock_.Advance(125 * kMs + kConversion);
+  EXPECT_EQ(chip_.ReadRegister(kStatus) & kStatusAlertFlags, GetParam().flags);
+  EXPECT_EQ(chip_.AlertAsserted(), GetParam().flags != 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AtAndBeyond, LimitEdgeTest,
+    ::testing::Values(LimitRow{"BothAtTheirLimits", 85, 85, 0}, LimitRow{"BothAtTheirLowLimits", 20, 20, 0},
+                      LimitRow{"LocalAbove", 86, 85, kStatusLocalHigh},
+                      LimitRow{"RemoteAbove", 85, 86, kStatusRemoteHigh},
+                      LimitRow{"LocalBelow", 19, 20, kStatusLocalLow},
+                      LimitRow{"RemoteBelow", 20, 19, kStatusRemoteLow}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(Qts5460Test, StandbyStopsConversionsAndOneShotRunsExactlyOne) {
   PastFirstConversion();
   chip_.WriteRegister(kConfigurationWrite, kConfigStandby);

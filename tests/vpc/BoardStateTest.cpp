@@ -5,6 +5,11 @@
 #include <fstream>
 #include <numeric>
 
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "sim/Machine.h"
 #include "sim/MachineOptions.h"
 #include "vpcserver/BoardState.h"
@@ -161,6 +166,32 @@ TEST_F(StateFileOnDisk, IsReplacedWholeAndLeavesNothingElseBehind) {
   EXPECT_EQ(entries, 1);
   EXPECT_EQ(std::filesystem::status(File()).permissions() & std::filesystem::perms::all,
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+// A save that the disk stops half-way (here the file size limit) leaves the
+// state saved before it whole.
+TEST_F(StateFileOnDisk, ASaveStoppedHalfWayLeavesTheSavedStateWhole) {
+  BoardState before;
+  before.sections["spd-0"] = Pattern(256, 1);
+  ASSERT_EQ(vpcserver::SaveStateFile(File(), before), "");
+  ASSERT_GT(EncodeState(SomeState()).size(), 4096u);
+
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{4096, 4096};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    ::_exit(vpcserver::SaveStateFile(File(), SomeState()).empty() ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << "the stopped save was not reported";
+
+  const auto loaded = vpcserver::LoadStateFile(File());
+  EXPECT_EQ(loaded.note, "");
+  EXPECT_EQ(loaded.state, before);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(File().parent_path()), {}), 1);
 }
 
 TEST_F(StateFileOnDisk, AMissingFileIsAFirstStartAndADamagedOneIsPutAside) {

@@ -4,7 +4,6 @@
 #include <linux/parport.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -45,16 +44,17 @@ std::string OtherParportUser(const std::string& procRoot, int portNumber) {
 }
 
 ClaimedParport::Result ClaimedParport::Claim(const HostParport& port, HostOptions::PortAccess access,
-                                             const std::string& deviceDirectory, const std::string& procRoot) {
+                                             const std::string& deviceDirectory, const std::string& procRoot,
+                                             DeviceNodes& nodes) {
   const std::string path = deviceDirectory + "/parport" + std::to_string(port.number);
-  const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
+  const int fd = nodes.Open(path, O_RDWR | O_CLOEXEC);
   if (fd < 0) return {Outcome::Refused, nullptr, DeviceRefusal(path, errno)};
   // Exclusive: no other client may register on the port while this one
   // holds it, so a second claim fails at once instead of sleeping in the
   // kernel until the first program lets go.
-  if (ioctl(fd, PPEXCL) != 0 || ioctl(fd, PPCLAIM) != 0) {
+  if (nodes.Control(fd, PPEXCL, nullptr) != 0 || nodes.Control(fd, PPCLAIM, nullptr) != 0) {
     const int error = errno;
-    close(fd);
+    nodes.Close(fd);
     const std::string other = OtherParportUser(procRoot, port.number);
     if (other.rfind("ppdev", 0) == 0 || error == EBUSY)
       return {Outcome::HeldByOther, nullptr, path + " is held by another program"};
@@ -66,18 +66,19 @@ ClaimedParport::Result ClaimedParport::Claim(const HostParport& port, HostOption
   }
   const bool instructions = access == HostOptions::PortAccess::Ioperm;
   if (instructions && !SetPortPermission(port.base, kRegisters, true)) {
-    ioctl(fd, PPRELEASE);
-    close(fd);
+    nodes.Control(fd, PPRELEASE, nullptr);
+    nodes.Close(fd);
     return {Outcome::Refused, nullptr,
             "ports=ioperm needs the CAP_SYS_RAWIO capability (root); without it leave the default ports=ppdev"};
   }
-  return {Outcome::Granted, std::unique_ptr<ClaimedParport>(new ClaimedParport(fd, port.base, instructions)), {}};
+  return {Outcome::Granted, std::unique_ptr<ClaimedParport>(new ClaimedParport(nodes, fd, port.base, instructions)),
+          {}};
 }
 
 ClaimedParport::~ClaimedParport() {
   if (portInstructions_) SetPortPermission(base_, kRegisters, false);
-  ioctl(fd_, PPRELEASE);
-  close(fd_);
+  nodes_.Control(fd_, PPRELEASE, nullptr);
+  nodes_.Close(fd_);
 }
 
 std::uint8_t ClaimedParport::Read(std::uint16_t port) {
@@ -85,13 +86,13 @@ std::uint8_t ClaimedParport::Read(std::uint16_t port) {
   unsigned char value = 0xFF;
   switch (port - base_) {
     case 0:
-      ioctl(fd_, PPRDATA, &value);
+      nodes_.Control(fd_, PPRDATA, &value);
       return value;
     case 1:
-      ioctl(fd_, PPRSTATUS, &value);
+      nodes_.Control(fd_, PPRSTATUS, &value);
       return value;
     default:
-      ioctl(fd_, PPRCONTROL, &value);
+      nodes_.Control(fd_, PPRCONTROL, &value);
       return static_cast<std::uint8_t>((value & kControlBits) | (reverse_ ? kDirectionBit : 0));
   }
 }
@@ -101,17 +102,17 @@ void ClaimedParport::Write(std::uint16_t port, std::uint8_t value) {
   unsigned char byte = value;
   switch (port - base_) {
     case 0:
-      ioctl(fd_, PPWDATA, &byte);
+      nodes_.Control(fd_, PPWDATA, &byte);
       return;
     case 1:
       return;  // the status register takes no writes
     default: {
       byte = value & kControlBits;
-      ioctl(fd_, PPWCONTROL, &byte);
+      nodes_.Control(fd_, PPWCONTROL, &byte);
       const bool reverse = (value & kDirectionBit) != 0;
       if (reverse == reverse_) return;
       int direction = reverse ? 1 : 0;
-      if (ioctl(fd_, PPDATADIR, &direction) == 0) reverse_ = reverse;
+      if (nodes_.Control(fd_, PPDATADIR, &direction) == 0) reverse_ = reverse;
     }
   }
 }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "DeviceNodes.h"
 #include "HostOptions.h"
 #include "HostParports.h"
 
@@ -32,7 +33,8 @@ class ClaimedParport {
 
   static Result Claim(const HostParport& port, HostOptions::PortAccess access,
                       const std::string& deviceDirectory = "/dev",
-                      const std::string& procRoot = "/proc/sys/dev/parport");
+                      const std::string& procRoot = "/proc/sys/dev/parport",
+                      DeviceNodes& nodes = SystemDeviceNodes());
   ~ClaimedParport();
 
   ClaimedParport(const ClaimedParport&) = delete;
@@ -46,9 +48,10 @@ class ClaimedParport {
   static constexpr std::uint16_t kRegisters = 3;
 
  private:
-  ClaimedParport(int fd, std::uint16_t base, bool portInstructions)
-      : fd_(fd), base_(base), portInstructions_(portInstructions) {}
+  ClaimedParport(DeviceNodes& nodes, int fd, std::uint16_t base, bool portInstructions)
+      : nodes_(nodes), fd_(fd), base_(base), portInstructions_(portInstructions) {}
 
+  DeviceNodes& nodes_;
   int fd_;
   std::uint16_t base_;
   bool portInstructions_;

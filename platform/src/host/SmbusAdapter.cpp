@@ -3,8 +3,6 @@
 #include <fcntl.h>
 #include <linux/i2c-dev.h>
 #include <linux/i2c.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -30,17 +28,17 @@ std::string Hex(unsigned value) {
 
 }  // namespace
 
-I2cDevAdapter::I2cDevAdapter(int number, std::string deviceDirectory)
-    : number_(number), path_(std::move(deviceDirectory) + "/i2c-" + std::to_string(number)) {}
+I2cDevAdapter::I2cDevAdapter(int number, std::string deviceDirectory, DeviceNodes& nodes)
+    : nodes_(nodes), number_(number), path_(std::move(deviceDirectory) + "/i2c-" + std::to_string(number)) {}
 
 I2cDevAdapter::~I2cDevAdapter() {
-  if (fd_ >= 0) close(fd_);
+  if (fd_ >= 0) nodes_.Close(fd_);
 }
 
 bool I2cDevAdapter::Open() {
   if (fd_ >= 0) return true;
   if (refused_) return false;
-  fd_ = open(path_.c_str(), O_RDWR | O_CLOEXEC);
+  fd_ = nodes_.Open(path_, O_RDWR | O_CLOEXEC);
   if (fd_ >= 0) return true;
   refused_ = true;
   const int error = errno;
@@ -58,7 +56,7 @@ bool I2cDevAdapter::Open() {
 // (an SPD EEPROM driver, a hardware monitor) stays that driver's.
 bool I2cDevAdapter::Select(std::uint8_t address) {
   if (selected_ == address) return true;
-  if (ioctl(fd_, I2C_SLAVE, static_cast<long>(address)) == 0) {
+  if (nodes_.Control(fd_, I2C_SLAVE, reinterpret_cast<void*>(static_cast<std::uintptr_t>(address))) == 0) {
     selected_ = address;
     return true;
   }
@@ -86,7 +84,7 @@ SmbusAnswer I2cDevAdapter::Transfer(const SmbusTransfer& transfer) {
   if (transfer.protocol == SmbusProtocol::Quick ||
       (transfer.protocol == SmbusProtocol::Byte && !transfer.read))
     request.data = nullptr;
-  if (ioctl(fd_, I2C_SMBUS, &request) != 0) return {false, 0};
+  if (nodes_.Control(fd_, I2C_SMBUS, &request) != 0) return {false, 0};
   if (!transfer.read) return {true, 0};
   return {true, static_cast<std::uint16_t>(transfer.protocol == SmbusProtocol::WordData ? data.word : data.byte)};
 }

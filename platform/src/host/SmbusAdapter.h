@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "DeviceNodes.h"
+
 namespace platform::host {
 
 // The SMBus protocols a host controller runs as one transaction, numbered as
@@ -38,7 +40,7 @@ class SmbusAdapter {
 // once on stderr with what the user can do, and the transfer fails.
 class I2cDevAdapter : public SmbusAdapter {
  public:
-  explicit I2cDevAdapter(int number, std::string deviceDirectory = "/dev");
+  explicit I2cDevAdapter(int number, std::string deviceDirectory = "/dev", DeviceNodes& nodes = SystemDeviceNodes());
   ~I2cDevAdapter() override;
   I2cDevAdapter(const I2cDevAdapter&) = delete;
   I2cDevAdapter& operator=(const I2cDevAdapter&) = delete;
@@ -49,6 +51,7 @@ class I2cDevAdapter : public SmbusAdapter {
   bool Open();
   bool Select(std::uint8_t address);
 
+  DeviceNodes& nodes_;
   int number_;
   std::string path_;
   int fd_ = -1;

@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -18,11 +19,16 @@ namespace {
 using namespace std::chrono_literals;
 
 // The user's places, with the runtime directory where the programs put it;
-// nothing (and why on `err`) when there is none.
+// nothing (and why on `err`) when another user holds it. A directory of
+// this user's own that programs refuse (its mode changed under a running
+// machine) is still where that machine is found.
 std::optional<vpc::Places> SettledPlaces(std::ostream& err) {
   vpc::Places places = vpc::UserPlaces();
   const vpc::SettledRuntime runtime = vpc::SettleRuntimeDirectory(places);
-  if (!runtime.refusal.empty()) {
+  struct stat status {};
+  const bool own = ::lstat(places.runtimeDirectory.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+                   status.st_uid == ::geteuid();
+  if (!runtime.refusal.empty() && !own) {
     err << "qtsvpc: " << runtime.refusal << '\n';
     return std::nullopt;
   }

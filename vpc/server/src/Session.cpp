@@ -67,6 +67,9 @@ bool Session::Receive() {
         const auto frame = vpc::NextFrame(in_, offset, kMostFrame);
         if (!frame) break;
         outcome = CarryOut(*frame);
+        // A peer that asks on and on without taking its answers is dropped
+        // as soon as they pile up, not after all it sent.
+        if (out_.size() > kMostQueued && !Flush()) return false;
       }
     } catch (const vpc::ProtocolError& error) {
       server_.ProtocolLog().Log("dropping a connection: " + std::string(error.what()));

@@ -79,36 +79,28 @@ class HostileProgram : public vpctest::SharedMachineTest {
  protected:
   fs::path Socket() const { return RuntimeDirectory() / "qtseval" / "vpc.sock"; }
 
-  // A control tool's connection that has said hello, or nothing.
-  std::optional<vpc::FrameStream> Control() {
-    vpc::UniqueFd socket = vpc::ConnectTo(Socket());
-    if (!socket) return std::nullopt;
-    vpc::FrameStream stream(std::move(socket));
-    if (vpc::Introduce(stream, vpc::Role::Control, "test", "").outcome != vpc::Introduction::Outcome::Accepted)
-      return std::nullopt;
-    return stream;
-  }
-
-  // How long a fresh control tool waits for the answer to its status
-  // request; nothing when none comes within `patience`.
-  std::optional<Clock::duration> StatusTime(std::chrono::milliseconds patience) {
-    const auto start = Clock::now();
+  // A fresh control tool's hello and status request: the status, or nothing
+  // when no answer comes within `patience`.
+  std::optional<std::vector<std::uint8_t>> Status(std::chrono::milliseconds patience = 5s) {
     vpc::UniqueFd socket = vpc::ConnectTo(Socket());
     if (!socket) return std::nullopt;
     vpc::FrameStream stream(std::move(socket));
     auto both = Hello(vpc::Role::Control, "test");
     const auto status = Request(vpc::Op::Status);
     both.insert(both.end(), status.begin(), status.end());
-    if (!stream.Send(both) || !stream.Receive(nullptr, patience) || !stream.Receive(nullptr, patience))
-      return std::nullopt;
-    return Clock::now() - start;
+    if (!stream.Send(both) || !stream.Receive(nullptr, patience)) return std::nullopt;
+    const auto answer = stream.Receive(nullptr, patience);
+    return answer ? std::optional(std::vector<std::uint8_t>(answer->begin(), answer->end())) : std::nullopt;
+  }
+
+  std::optional<Clock::duration> StatusTime(std::chrono::milliseconds patience) {
+    const auto start = Clock::now();
+    return Status(patience) ? std::optional(Clock::now() - start) : std::nullopt;
   }
 
   pid_t ServerPid() {
-    auto control = Control();
-    if (!control) return -1;
-    const auto answer = control->Send(Request(vpc::Op::Status)) ? control->Receive() : std::nullopt;
-    return answer ? static_cast<pid_t>(vpc::FrameReader(*answer).U32()) : -1;
+    const auto status = Status();
+    return status ? static_cast<pid_t>(vpc::FrameReader(*status).U32()) : -1;
   }
 
   std::string ServerLog() { return testsupport::ReadFile((RuntimeDirectory() / "qtseval" / "vpc.log").string()); }

@@ -154,6 +154,25 @@ TEST_F(HostileProgram, AServerOutOfDescriptorsStillAnswersAndDoesNotSpin) {
   EXPECT_EQ(server.Wait().status, 0);
 }
 
+// Something that listens at the machine's place and never answers: a
+// program gives up after a while instead of waiting for ever.
+TEST_F(HostileProgram, AProgramGivesUpOnAServerThatNeverAnswers) {
+  fs::create_directories(Socket().parent_path());
+  fs::permissions(Socket().parent_path(), fs::perms::owner_all);
+  vpc::UniqueFd mute(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, Socket().c_str(), sizeof address.sun_path - 1);
+  ASSERT_EQ(::bind(mute.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(mute.Get(), 8), 0);
+  const Finished read = Qtsctl({"read", "0x4C", "0xFE"});
+  EXPECT_EQ(read.status, 2);
+  EXPECT_NE(read.err.find("the shared virtual PC at " + Socket().string() + " does not answer"), std::string::npos)
+      << read.err;
+  mute.Reset();
+  fs::remove(Socket());
+}
+
 TEST_F(HostileProgram, AClientThatNeverReadsDoesNotHoldUpAnother) {
   Attach();
   vpc::FrameStream greedy(vpc::ConnectTo(Socket()));

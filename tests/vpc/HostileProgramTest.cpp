@@ -292,7 +292,7 @@ TEST_F(HostileProgram, AProgramsNameAndItsFaultsCannotForgeOrFloodTheLog) {
   writer.End();
   for (int i = 0; i < 5000; ++i) ASSERT_TRUE(channel.Publish(write, false));
   ASSERT_TRUE(channel.Publish(Request(vpc::Op::Sync), true));
-  ASSERT_TRUE(channel.AwaitAnswer());
+  ASSERT_TRUE(channel.AwaitAnswer()) << ServerLog();
 
   const auto log = vpctest::Lines(ServerLog());
   const auto forged = std::count_if(log.begin(), log.end(), [](const auto& l) { return l.starts_with("2001-01-01"); });

@@ -14,6 +14,10 @@
 #include <linux/parport.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -23,6 +27,7 @@
 #include "host/ClaimedParport.h"
 #include "host/HostOptions.h"
 #include "host/PresentedController.h"
+#include "host/HostProcess.h"
 #include "host/RawController.h"
 #include "host/SmbusAdapter.h"
 
@@ -320,6 +325,59 @@ TEST(RawController, ConfigurationGoesThroughTheKernelsFiles) {
   raw.CanOutpd(0xCF8, static_cast<std::int32_t>(0x80000BD0u));
   raw.CanOutpd(0xCFC, 0x00010000);
   EXPECT_EQ(read(0x80000BD0u), 0x00010000u);
+}
+
+// The attach counter is the user's own: another user who makes the shared
+// object first (open to everyone, or cut to nothing so that the next count
+// would kill the program) neither steers the count nor ends the program.
+TEST(HostAttachCounter, AnotherUsersObjectIsNotUsed) {
+  if (::geteuid() == 0) {
+    for (const off_t size : {off_t{0}, off_t{4}}) {
+      const std::string name = "test-" + std::to_string(::getpid()) + "-" + std::to_string(size);
+      const std::vector<std::string> objects{"/qtseval-" + name,
+                                             "/qtseval-" + std::to_string(::geteuid()) + "-" + name};
+      const pid_t other = ::fork();
+      if (other == 0) {
+        bool made = ::setgid(65534) == 0 && ::setuid(65534) == 0;
+        for (const auto& object : objects) {
+          const int fd = shm_open(object.c_str(), O_CREAT | O_EXCL | O_RDWR, 0666);
+          made = made && fd >= 0 && ::fchmod(fd, 0666) == 0 && ::ftruncate(fd, size) == 0;
+          if (made && size == 4) {
+            const std::int32_t five = 5;
+            made = ::write(fd, &five, sizeof five) == sizeof five;
+          }
+        }
+        ::_exit(made ? 0 : 1);
+      }
+      int status = 0;
+      ::waitpid(other, &status, 0);
+      ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+      {
+        platform::host::HostProcess process(HostOptions::Parse(""), nullptr);
+        auto& counter = process.SharedCounter(name);
+        EXPECT_EQ(counter.load(), 0) << "size " << size;
+        EXPECT_EQ(++counter, 1);
+      }
+      for (const auto& object : objects) {
+        struct stat left {};
+        const int fd = shm_open(object.c_str(), O_RDONLY, 0);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::fstat(fd, &left), 0);
+        EXPECT_EQ(left.st_size, size) << object;
+        ::close(fd);
+        shm_unlink(object.c_str());
+      }
+    }
+  }
+  // The user's own counter is one for all the user's programs.
+  const std::string name = "test-" + std::to_string(::getpid()) + "-own";
+  {
+    platform::host::HostProcess first(HostOptions::Parse(""), nullptr);
+    platform::host::HostProcess second(HostOptions::Parse(""), nullptr);
+    ++first.SharedCounter(name);
+    EXPECT_EQ(second.SharedCounter(name).load(), 1);
+  }
+  shm_unlink(("/qtseval-" + std::to_string(::geteuid()) + "-" + name).c_str());
 }
 
 }  // namespace

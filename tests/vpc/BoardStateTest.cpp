@@ -1,6 +1,7 @@
 // The board's memories on disk: what the state file holds, what it refuses,
 // and how it is written.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <numeric>
@@ -209,6 +210,38 @@ TEST_F(StateFileOnDisk, AMissingFileIsAFirstStartAndADamagedOneIsPutAside) {
                              File().string() + ".damaged");
   EXPECT_FALSE(std::filesystem::exists(File()));
   EXPECT_TRUE(std::filesystem::exists(File().string() + ".damaged"));
+}
+
+// Each damaged file is kept: the second (here one larger than any state
+// file) does not replace the first.
+TEST_F(StateFileOnDisk, ASecondDamagedFileIsKeptBesideTheFirst) {
+  std::filesystem::create_directories(File().parent_path());
+  std::ofstream(File()) << "first";
+  vpcserver::LoadStateFile(File());
+  const std::string huge(vpcserver::kMostStateBytes + 1, 'x');
+  std::ofstream(File()) << huge;
+  const auto loaded = vpcserver::LoadStateFile(File());
+  EXPECT_EQ(loaded.note, "the saved board state " + File().string() +
+                             " cannot be used: it is larger than any state file (more than 4194304 bytes). The "
+                             "board starts clean; the file is kept as " +
+                             File().string() + ".damaged-2");
+  std::ifstream first(File().string() + ".damaged");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(first), {}), "first");
+  EXPECT_EQ(std::filesystem::file_size(File().string() + ".damaged-2"), huge.size());
+}
+
+// The new file is the server's own: a link standing where it goes is not
+// followed into another file.
+TEST_F(StateFileOnDisk, ALinkWhereTheNewFileGoesIsNotFollowed) {
+  std::filesystem::create_directories(File().parent_path());
+  const auto elsewhere = directory_ / "elsewhere";
+  std::ofstream(elsewhere) << "someone else's";
+  std::filesystem::create_symlink(elsewhere, File().string() + ".new-" + std::to_string(::getpid()));
+  ASSERT_EQ(vpcserver::SaveStateFile(File(), SomeState()), "");
+  std::ifstream other(elsewhere);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(other), {}), "someone else's");
+  EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(File())));
+  EXPECT_EQ(vpcserver::LoadStateFile(File()).state, SomeState());
 }
 
 TEST_F(StateFileOnDisk, AnUnwritablePlaceIsReportedNotIgnored) {

@@ -173,7 +173,8 @@ std::optional<std::span<const std::uint8_t>> ServerChannel::Next() {
 
 void ServerChannel::Answer(std::span<const std::uint8_t> answer) {
   const auto length = static_cast<std::uint32_t>(std::min<std::size_t>(answer.size(), ChannelMemory::kAnswerBytes));
-  std::memcpy(memory_->answer, answer.data(), length);
+  // An empty answer may have no bytes at all to copy from.
+  if (length != 0) std::memcpy(memory_->answer, answer.data(), length);
   memory_->answerLength.store(length, std::memory_order_relaxed);
   memory_->answers.fetch_add(1, std::memory_order_seq_cst);
   if (memory_->programAsleep.load(std::memory_order_seq_cst) != 0 && memory_->programAsleep.exchange(0) != 0)

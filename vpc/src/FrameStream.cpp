@@ -1,14 +1,18 @@
 #include "vpc/FrameStream.h"
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "vpc/Wire.h"
 
 namespace vpc {
 
-std::optional<std::span<const std::uint8_t>> FrameStream::Receive(std::vector<UniqueFd>* descriptors) {
+std::optional<std::span<const std::uint8_t>> FrameStream::Receive(std::vector<UniqueFd>* descriptors,
+                                                                  std::chrono::milliseconds patience) {
+  const auto deadline = std::chrono::steady_clock::now() + patience;
   if (consumed_ > 0) {
     in_.erase(in_.begin(), in_.begin() + static_cast<std::ptrdiff_t>(consumed_));
     consumed_ = 0;
@@ -19,6 +23,14 @@ std::optional<std::span<const std::uint8_t>> FrameStream::Receive(std::vector<Un
       consumed_ = offset;
       return frame;
     }
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+    pollfd ready{socket_.Get(), POLLIN, 0};
+    int polled;
+    do {
+      polled = ::poll(&ready, 1, static_cast<int>(std::max<std::int64_t>(left, 0)));
+    } while (polled < 0 && errno == EINTR);
+    if (polled <= 0) return std::nullopt;
     const std::size_t have = in_.size();
     in_.resize(have + 4096);
     const ssize_t received = ReadSome(socket_.Get(), in_.data() + have, 4096, descriptors);

@@ -29,14 +29,16 @@ std::string UserName(uid_t uid) {
 
 Places UserPlaces() {
   Places places;
-  if (auto runtime = AbsoluteFromEnvironment("XDG_RUNTIME_DIR"))
-    places.runtimeDirectory = *runtime / "qtseval";
-  else
-    places.runtimeDirectory = "/tmp/qtseval-" + std::to_string(geteuid());
   if (auto state = AbsoluteFromEnvironment("XDG_STATE_HOME"))
     places.stateFile = *state / "qtseval" / "virtual-pc.state";
   else if (auto home = AbsoluteFromEnvironment("HOME"))
     places.stateFile = *home / ".local" / "state" / "qtseval" / "virtual-pc.state";
+  if (auto runtime = AbsoluteFromEnvironment("XDG_RUNTIME_DIR")) {
+    places.runtimeDirectory = *runtime / "qtseval";
+  } else {
+    places.runtimeDirectory = "/tmp/qtseval-" + std::to_string(geteuid());
+    if (places.stateFile) places.runtimeFallback = places.stateFile->parent_path() / "run";
+  }
   return places;
 }
 
@@ -58,6 +60,28 @@ std::string PrepareRuntimeDirectory(const std::filesystem::path& directory) {
     return "the runtime directory " + name + " is open to other users (mode " + mode + "); it must be 0700";
   }
   return {};
+}
+
+SettledRuntime SettleRuntimeDirectory(Places& places) {
+  std::string refusal = PrepareRuntimeDirectory(places.runtimeDirectory);
+  if (refusal.empty() || !places.runtimeFallback) return {refusal, {}};
+  // Only a place that is not this user's own moves: a directory of this user
+  // with the wrong mode is the user's to mend.
+  struct stat status {};
+  if (lstat(places.runtimeDirectory.c_str(), &status) != 0 ||
+      (S_ISDIR(status.st_mode) && status.st_uid == geteuid()))
+    return {refusal, {}};
+  const std::filesystem::path fallback = *places.runtimeFallback;
+  std::error_code ignored;
+  std::filesystem::create_directories(fallback.parent_path(), ignored);
+  if (std::string second = PrepareRuntimeDirectory(fallback); !second.empty())
+    return {refusal + "; the place in the home directory cannot be used either: " + second, {}};
+  std::string note = places.runtimeDirectory.string() +
+                     (S_ISDIR(status.st_mode) ? " belongs to user " + UserName(status.st_uid) : " is not a directory") +
+                     ", so this user's shared virtual PC lives in " + fallback.string() +
+                     " instead (XDG_RUNTIME_DIR chooses another place)";
+  places.runtimeDirectory = fallback;
+  return {{}, note};
 }
 
 }  // namespace vpc

@@ -43,22 +43,7 @@ bool Send(int fd, const void* data, std::size_t size, std::span<const int> descr
   const auto* bytes = static_cast<const char*>(data);
   if (descriptors.size() > kMaxPassedDescriptors) return false;
   while (size > 0) {
-    iovec part{const_cast<char*>(bytes), size};
-    msghdr message{};
-    message.msg_iov = &part;
-    message.msg_iovlen = 1;
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * kMaxPassedDescriptors)];
-    if (!descriptors.empty()) {
-      std::memset(control, 0, sizeof control);
-      message.msg_control = control;
-      message.msg_controllen = CMSG_SPACE(sizeof(int) * descriptors.size());
-      cmsghdr* header = CMSG_FIRSTHDR(&message);
-      header->cmsg_level = SOL_SOCKET;
-      header->cmsg_type = SCM_RIGHTS;
-      header->cmsg_len = CMSG_LEN(sizeof(int) * descriptors.size());
-      std::memcpy(CMSG_DATA(header), descriptors.data(), sizeof(int) * descriptors.size());
-    }
-    const ssize_t sent = ::sendmsg(fd, &message, MSG_NOSIGNAL);
+    const ssize_t sent = SendSome(fd, bytes, size, descriptors);
     if (sent < 0) {
       if (errno == EINTR) continue;
       if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
@@ -79,6 +64,29 @@ bool WriteAll(int fd, const void* data, std::size_t size) { return Send(fd, data
 
 bool WriteAllWithDescriptors(int fd, const void* data, std::size_t size, std::span<const int> descriptors) {
   return Send(fd, data, size, descriptors);
+}
+
+ssize_t SendSome(int fd, const void* data, std::size_t size, std::span<const int> descriptors) {
+  if (descriptors.size() > kMaxPassedDescriptors) {
+    errno = EINVAL;
+    return -1;
+  }
+  iovec part{const_cast<void*>(data), size};
+  msghdr message{};
+  message.msg_iov = &part;
+  message.msg_iovlen = 1;
+  alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * kMaxPassedDescriptors)];
+  if (!descriptors.empty()) {
+    std::memset(control, 0, sizeof control);
+    message.msg_control = control;
+    message.msg_controllen = CMSG_SPACE(sizeof(int) * descriptors.size());
+    cmsghdr* header = CMSG_FIRSTHDR(&message);
+    header->cmsg_level = SOL_SOCKET;
+    header->cmsg_type = SCM_RIGHTS;
+    header->cmsg_len = CMSG_LEN(sizeof(int) * descriptors.size());
+    std::memcpy(CMSG_DATA(header), descriptors.data(), sizeof(int) * descriptors.size());
+  }
+  return ::sendmsg(fd, &message, MSG_NOSIGNAL | MSG_DONTWAIT);
 }
 
 ssize_t ReadSome(int fd, void* data, std::size_t size, std::vector<UniqueFd>* descriptors) {

@@ -2,9 +2,11 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -26,6 +28,38 @@ constexpr std::uint32_t kMajor = 6, kMinor = 1, kBuild = 7601;
 constexpr const char* kSystemDirectory = "C:\\WINDOWS\\system32";
 constexpr const char* kDriverDevice = "\\\\.\\LptBridge";
 constexpr ScHandle kManager = 0x1000, kService = 0x1004;
+
+// Maps this user's machine-wide counter `name`: a shared-memory object named
+// for the user, and used only when this user made it and no one else may
+// touch it, so that another user can neither steer the count nor cut the
+// object short under it (the next count would then kill the program).
+// Answers MAP_FAILED and why when there is none such.
+void* MapUserCounter(const std::string& name, std::string& refusal) {
+  const std::string object = "/qtseval-" + std::to_string(geteuid()) + "-" + name;
+  int fd = shm_open(object.c_str(), O_CREAT | O_EXCL | O_RDWR | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0 && errno == EEXIST) fd = shm_open(object.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC, 0);
+  if (fd < 0) {
+    refusal = "cannot open " + object + ": " + std::strerror(errno);
+    return MAP_FAILED;
+  }
+  void* memory = MAP_FAILED;
+  struct stat status {};
+  if (fstat(fd, &status) != 0)
+    refusal = "cannot look at " + object + ": " + std::strerror(errno);
+  else if (status.st_uid != geteuid())
+    refusal = object + " belongs to user " + std::to_string(status.st_uid);
+  else if ((status.st_mode & 077) != 0)
+    refusal = object + " is open to other users";
+  // The size is 0 only between another program's making the object and its
+  // sizing it; only this user can size it, to the same size.
+  else if (status.st_size < static_cast<off_t>(sizeof(std::int32_t)) && ftruncate(fd, sizeof(std::int32_t)) != 0)
+    refusal = "cannot size " + object + ": " + std::strerror(errno);
+  else
+    memory = mmap(nullptr, sizeof(std::int32_t), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+  if (memory == MAP_FAILED && refusal.empty()) refusal = "cannot map " + object + ": " + std::strerror(errno);
+  close(fd);
+  return memory;
+}
 }  // namespace
 
 HostProcess::HostProcess(const HostOptions& options, std::unique_ptr<CanIo> smbus)
@@ -240,18 +274,15 @@ std::atomic<std::int32_t>& HostProcess::SharedCounter(const std::string& name) {
   auto found = counters_.find(name);
   if (found != counters_.end()) return *found->second;
   static_assert(std::atomic<std::int32_t>::is_always_lock_free, "the counter lives in shared memory");
-  const std::string object = "/qtseval-" + name;
-  void* memory = MAP_FAILED;
-  const int fd = shm_open(object.c_str(), O_CREAT | O_RDWR, 0600);
-  if (fd >= 0) {
-    if (ftruncate(fd, sizeof(std::int32_t)) == 0)
-      memory = mmap(nullptr, sizeof(std::int32_t), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    close(fd);
-  }
-  // Without shared memory the count is this process's own: every process
-  // then believes it is the first, which only costs a redundant open.
-  if (memory == MAP_FAILED)
+  std::string refusal;
+  void* memory = MapUserCounter(name, refusal);
+  // Without a counter of this user's own the count is this process's own:
+  // every process then believes it is the first, which only costs a
+  // redundant open.
+  if (memory == MAP_FAILED) {
+    NoticeOnce("counter " + name, "the counter " + name + " is this program's own: " + refusal);
     memory = mmap(nullptr, sizeof(std::int32_t), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+  }
   auto* counter = reinterpret_cast<std::atomic<std::int32_t>*>(memory);
   counters_[name] = counter;
   return *counter;

@@ -114,9 +114,10 @@ Launch LaunchServer(const std::string& options) {
 }  // namespace
 
 Attachment Attach(const std::string& options) {
-  const vpc::Places places = vpc::UserPlaces();
-  if (std::string refusal = vpc::PrepareRuntimeDirectory(places.runtimeDirectory); !refusal.empty())
-    throw BackendUnavailable(refusal);
+  vpc::Places places = vpc::UserPlaces();
+  const vpc::SettledRuntime runtime = vpc::SettleRuntimeDirectory(places);
+  if (!runtime.refusal.empty()) throw BackendUnavailable(runtime.refusal);
+  if (!runtime.note.empty()) std::fprintf(stderr, "shared virtual PC: %s\n", runtime.note.c_str());
   const auto deadline = std::chrono::steady_clock::now() + kAttachPatience;
   while (true) {
     if (vpc::UniqueFd socket = vpc::ConnectTo(places.Socket())) {

@@ -143,13 +143,17 @@ Child SharedMachineTest::StartPortHolder() {
 Finished SharedMachineTest::Qtsvpc(const std::vector<std::string>& arguments) {
   std::vector<std::string> argv{QTSVPC_PATH};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
-  return Child(argv, home_ / ("output-" + std::to_string(++outputs_))).Wait();
+  return Run(argv);
+}
+
+Child SharedMachineTest::Start(const std::vector<std::string>& argv) {
+  return Child(argv, home_ / ("output-" + std::to_string(++outputs_)));
 }
 
 Finished SharedMachineTest::AsAnotherUser(const std::vector<std::string>& command) {
   std::vector<std::string> argv{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"};
   argv.insert(argv.end(), command.begin(), command.end());
-  return Child(argv, home_ / ("output-" + std::to_string(++outputs_))).Wait();
+  return Run(argv);
 }
 
 void SharedMachineTest::Attach(const std::string& options) {

@@ -58,6 +58,9 @@ class SharedMachineTest : public ::testing::Test {
   Child StartPortHolder();
   // qtsvpc with `arguments`.
   Finished Qtsvpc(const std::vector<std::string>& arguments);
+  // Any program, with its arguments.
+  Child Start(const std::vector<std::string>& argv);
+  Finished Run(const std::vector<std::string>& argv) { return Start(argv).Wait(); }
   // Runs `command` as the user nobody (the test must run as root).
   Finished AsAnotherUser(const std::vector<std::string>& command);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -20,10 +21,16 @@ class FrameStream {
 
   int Descriptor() const { return socket_.Get(); }
   bool Send(std::span<const std::uint8_t> bytes) { return WriteAll(socket_.Get(), bytes.data(), bytes.size()); }
-  // Waits for the next frame: its bytes (valid until the next Receive), or
-  // nothing when the peer has gone. Descriptors passed along with it are
-  // added to `descriptors`. Throws ProtocolError for a frame no peer sends.
-  std::optional<std::span<const std::uint8_t>> Receive(std::vector<UniqueFd>* descriptors = nullptr);
+  // Waits for the next frame, for `patience` at most: its bytes (valid until
+  // the next Receive), or nothing when the peer has gone or kept silent.
+  // Descriptors passed along with it are added to `descriptors`. Throws
+  // ProtocolError for a frame no peer sends.
+  std::optional<std::span<const std::uint8_t>> Receive(std::vector<UniqueFd>* descriptors = nullptr,
+                                                       std::chrono::milliseconds patience = kServerPatience);
+
+  // How long a server that answers at all takes at most; one that takes
+  // longer is stuck or is not what it claims to be.
+  static constexpr std::chrono::milliseconds kServerPatience{10'000};
 
  private:
   UniqueFd socket_;
@@ -41,7 +48,7 @@ struct Introduction {
 };
 
 // Says hello and waits for the verdict. Dropped: the connection closed first
-// (a server that is ending does that).
+// (a server that is ending does that) or no verdict came in time.
 Introduction Introduce(FrameStream& stream, Role role, std::string_view programName, std::string_view options);
 
 // The options of a machine in one spelling: items sorted, empty ones dropped,

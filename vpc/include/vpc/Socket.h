@@ -46,6 +46,11 @@ bool WriteAll(int fd, const void* data, std::size_t size);
 inline constexpr std::size_t kMaxPassedDescriptors = 4;
 bool WriteAllWithDescriptors(int fd, const void* data, std::size_t size, std::span<const int> descriptors);
 
+// Sends what the peer's buffer takes now, never waiting: the count, or -1
+// with errno set (EAGAIN when it takes nothing now). The descriptors go with
+// the first byte sent. Never raises SIGPIPE.
+ssize_t SendSome(int fd, const void* data, std::size_t size, std::span<const int> descriptors = {});
+
 // Reads what has arrived, waiting for at least one byte (on a blocking
 // descriptor): the count, 0 when the peer has gone, -1 on an error.
 // Descriptors passed along are added to `descriptors` (when not null),

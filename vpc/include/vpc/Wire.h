@@ -106,13 +106,14 @@ class FrameReader {
 
 // Takes the next whole frame of `buffer` from `offset` on and moves the
 // offset past it: the frame's bytes without their length, or nothing while
-// the frame is not complete. A length beyond kMaxFrameBytes is a ProtocolError.
+// the frame is not complete. A length beyond `limit` is a ProtocolError.
 inline std::optional<std::span<const std::uint8_t>> NextFrame(const std::vector<std::uint8_t>& buffer,
-                                                              std::size_t& offset) {
+                                                              std::size_t& offset,
+                                                              std::uint32_t limit = kMaxFrameBytes) {
   if (buffer.size() - offset < sizeof(std::uint32_t)) return std::nullopt;
   std::uint32_t length = 0;
   std::memcpy(&length, buffer.data() + offset, sizeof length);
-  if (length > kMaxFrameBytes) throw ProtocolError("a frame is longer than any message");
+  if (length > limit) throw ProtocolError("a frame is longer than any message");
   if (buffer.size() - offset - sizeof length < length) return std::nullopt;
   std::span<const std::uint8_t> frame(buffer.data() + offset + sizeof length, length);
   offset += sizeof length + length;

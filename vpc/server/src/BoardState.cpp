@@ -1,13 +1,13 @@
 #include "vpcserver/BoardState.h"
 
 #include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "sim/Machine.h"
 #include "vpc/Wire.h"
@@ -56,6 +56,47 @@ bool WriteWhole(int fd, std::span<const std::uint8_t> bytes) {
   return true;
 }
 
+class UniqueFile {
+ public:
+  explicit UniqueFile(int fd) : fd_(fd) {}
+  ~UniqueFile() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  UniqueFile(const UniqueFile&) = delete;
+  UniqueFile& operator=(const UniqueFile&) = delete;
+  int Get() const { return fd_; }
+  explicit operator bool() const { return fd_ >= 0; }
+
+ private:
+  int fd_;
+};
+
+// Reads up to `most` bytes into `bytes`; answers what went wrong, or an empty text.
+std::string ReadAtMost(int fd, std::size_t most, std::vector<std::uint8_t>& bytes) {
+  std::uint8_t chunk[16384];
+  while (bytes.size() < most) {
+    const ssize_t got = ::read(fd, chunk, std::min(sizeof chunk, most - bytes.size()));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return "cannot be read: " + ErrorText(errno);
+    if (got == 0) break;
+    bytes.insert(bytes.end(), chunk, chunk + got);
+  }
+  return {};
+}
+
+// Moves a damaged file aside under a name no earlier one has; answers 0 and
+// the name, or the error.
+int MoveAside(const std::filesystem::path& path, std::string& aside) {
+  constexpr int kMostAside = 100;
+  for (int number = 1; number <= kMostAside; ++number) {
+    aside = path.string() + ".damaged";
+    if (number > 1) aside += '-' + std::to_string(number);
+    if (::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EEXIST) return errno;
+  }
+  return EEXIST;
+}
+
 }  // namespace
 
 BoardState CaptureBoard(sim::Machine& machine, const BoardState& carried) {
@@ -102,6 +143,9 @@ BoardState DecodeState(std::span<const std::uint8_t> bytes) {
     throw StateDamaged("it is cut short (" + std::to_string(bytes.size()) + " bytes)");
   vpc::FrameReader header(bytes.subspan(kMagic.size()));
   const std::uint32_t format = header.U32();
+  if (format > kFormat)
+    throw StateFromNewerVersion("it has format " + std::to_string(format) + ", this program reads format " +
+                                std::to_string(kFormat));
   if (format != kFormat)
     throw StateDamaged("it has format " + std::to_string(format) + ", this program reads format " +
                        std::to_string(kFormat));
@@ -139,22 +183,39 @@ BoardState DecodeState(std::span<const std::uint8_t> bytes) {
 }
 
 LoadedState LoadStateFile(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return {};
-  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  try {
-    return {DecodeState(bytes), {}};
-  } catch (const StateDamaged& damage) {
-    std::string note =
-        "the saved board state " + path.string() + " cannot be used: " + damage.what() + ". The board starts clean";
-    std::filesystem::path aside = path;
-    aside += ".damaged";
-    std::error_code error;
-    std::filesystem::rename(path, aside, error);
-    note +=
-        error ? " (the file stays where it is: " + error.message() + ")" : "; the file is kept as " + aside.string();
-    return {{}, note};
+  const std::string name = path.string();
+  const auto leftAlone = [&](const std::string& why) {
+    return LoadedState{{}, "the saved board state " + name + " " + why +
+                               "; it is left as it is, and the board's memories last only while this machine runs",
+                       false};
+  };
+  // Non-blocking, so that a pipe put there cannot hold the server before it serves.
+  UniqueFile file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!file) {
+    if (errno == ENOENT) return {};
+    return leftAlone("cannot be read: " + ErrorText(errno));
   }
+  struct stat status {};
+  if (::fstat(file.Get(), &status) != 0) return leftAlone("cannot be read: " + ErrorText(errno));
+  if (!S_ISREG(status.st_mode)) return leftAlone("is not a file");
+  std::vector<std::uint8_t> bytes;
+  std::string damage;
+  if (const auto read = ReadAtMost(file.Get(), kMostStateBytes + 1, bytes); !read.empty()) return leftAlone(read);
+  try {
+    if (bytes.size() > kMostStateBytes)
+      throw StateDamaged("it is larger than any state file (more than " + std::to_string(kMostStateBytes) +
+                         " bytes)");
+    return {DecodeState(bytes), {}};
+  } catch (const StateFromNewerVersion& newer) {
+    return leftAlone(std::string("comes from a newer version of this software (") + newer.what() + ")");
+  } catch (const StateDamaged& damaged) {
+    damage = damaged.what();
+  }
+  std::string note = "the saved board state " + name + " cannot be used: " + damage + ". The board starts clean";
+  std::string aside;
+  const int failure = MoveAside(path, aside);
+  note += failure != 0 ? " (the file stays where it is: " + ErrorText(failure) + ")" : "; the file is kept as " + aside;
+  return {{}, note};
 }
 
 std::string SaveStateFile(const std::filesystem::path& path, const BoardState& state) {
@@ -164,7 +225,11 @@ std::string SaveStateFile(const std::filesystem::path& path, const BoardState& s
   std::filesystem::path temporary = path;
   temporary += ".new-" + std::to_string(::getpid());
   const std::vector<std::uint8_t> bytes = EncodeState(state);
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  // A new file of this server's own, never one that was there already: a
+  // file left by a crashed server of the same number goes first.
+  constexpr int kFresh = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+  int fd = ::open(temporary.c_str(), kFresh, 0600);
+  if (fd < 0 && errno == EEXIST && ::unlink(temporary.c_str()) == 0) fd = ::open(temporary.c_str(), kFresh, 0600);
   if (fd < 0) return "cannot write " + temporary.string() + ": " + ErrorText(errno);
   const bool written = WriteWhole(fd, bytes) && ::fsync(fd) == 0;
   const int writeError = errno;

@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -16,6 +17,24 @@ namespace vpcserver {
 namespace {
 
 using namespace std::chrono_literals;
+
+// The user's places, with the runtime directory where the programs put it;
+// nothing (and why on `err`) when another user holds it. A directory of
+// this user's own that programs refuse (its mode changed under a running
+// machine) is still where that machine is found.
+std::optional<vpc::Places> SettledPlaces(std::ostream& err) {
+  vpc::Places places = vpc::UserPlaces();
+  const vpc::SettledRuntime runtime = vpc::SettleRuntimeDirectory(places);
+  struct stat status {};
+  const bool own = ::lstat(places.runtimeDirectory.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+                   status.st_uid == ::geteuid();
+  if (!runtime.refusal.empty() && !own) {
+    err << "qtsvpc: " << runtime.refusal << '\n';
+    return std::nullopt;
+  }
+  if (!runtime.note.empty()) err << "qtsvpc: " << runtime.note << '\n';
+  return places;
+}
 
 // A control connection, or nothing when no machine runs.
 std::optional<vpc::FrameStream> Connect(const vpc::Places& places, std::ostream& err, bool& failed) {
@@ -74,7 +93,9 @@ int AskTheMachine(const vpc::Places& places, vpc::Op op, int notRunning, std::os
 }  // namespace
 
 int StopServer(std::ostream& out, std::ostream& err) {
-  const vpc::Places places = vpc::UserPlaces();
+  const auto settled = SettledPlaces(err);
+  if (!settled) return 1;
+  const vpc::Places& places = *settled;
   return AskTheMachine(places, vpc::Op::Stop, 0, out, err, [&](vpc::FrameStream& stream, auto) {
     // The machine closes the connection once its memories are saved, and
     // lets go of its lock when its process ends.
@@ -87,7 +108,9 @@ int StopServer(std::ostream& out, std::ostream& err) {
 }
 
 int ShowStatus(std::ostream& out, std::ostream& err) {
-  return AskTheMachine(vpc::UserPlaces(), vpc::Op::Status, 3, out, err, [&](vpc::FrameStream&, auto answer) {
+  const auto places = SettledPlaces(err);
+  if (!places) return 1;
+  return AskTheMachine(*places, vpc::Op::Status, 3, out, err, [&](vpc::FrameStream&, auto answer) {
     vpc::FrameReader reader(answer);
     const std::uint32_t pid = reader.U32();
     const std::uint64_t seconds = reader.U64();

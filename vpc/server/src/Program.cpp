@@ -1,7 +1,5 @@
 #include "vpcserver/Program.h"
 
-#include <sys/socket.h>
-
 #include <algorithm>
 #include <cstring>
 
@@ -35,11 +33,14 @@ constexpr std::size_t kMaxGrantRanges = 4096;
 
 }  // namespace
 
-Program::Program(Server& server, std::string name, std::uint32_t pid, int socket)
-    : server_(server), name_(std::move(name)), pid_(pid), socket_(socket) {
+Program::Program(Server& server, std::string name, std::uint32_t pid)
+    : server_(server),
+      name_(std::move(name)),
+      pid_(pid),
+      logName_(Printable(name_) + " (pid " + std::to_string(pid_) + ")") {
   std::lock_guard lock(server_.MachineLock());
   process_ = server_.Machine().StartProcess(name_);
-  Log("program " + name_ + " (pid " + std::to_string(pid_) + ") attached");
+  Log("program " + logName_ + " attached");
 }
 
 Program::~Program() {
@@ -51,7 +52,7 @@ Program::~Program() {
     process_.reset();
   }
   server_.PortsChanged().notify_all();
-  Log("program " + name_ + " (pid " + std::to_string(pid_) + ") has gone");
+  Log("program " + logName_ + " has gone");
 }
 
 void Program::Describe(vpc::FrameWriter& answer) {
@@ -79,16 +80,22 @@ void Program::Run() {
   try {
     while (channel_.AwaitRequests()) {
       Lock lock(server_.MachineLock());
-      while (auto frame = channel_.Next()) CarryOut(*frame, lock);
+      for (int taken = 0; taken < kBatchRequests; ++taken) {
+        const auto frame = channel_.Next();
+        if (!frame) break;
+        CarryOut(*frame, lock);
+      }
       lock.unlock();
       // A claim that waits for a port may go on now.
       server_.PortsChanged().notify_all();
     }
   } catch (const vpc::ProtocolError& error) {
-    Log("dropping program " + name_ + " (pid " + std::to_string(pid_) + "): " + error.what());
-    // The main thread sees the connection end and lets the program go.
-    ::shutdown(socket_, SHUT_RDWR);
+    Log("dropping program " + logName_ + ": " + error.what());
+  } catch (const std::exception& failure) {
+    Log("dropping program " + logName_ + ", which the machine could not serve: " + failure.what());
   }
+  ended_ = true;
+  server_.ProgramEnded();
 }
 
 void Program::Answer() { channel_.Answer(answer_); }
@@ -153,7 +160,7 @@ void Program::PortInstruction(Op op, vpc::FrameReader& request) {
       if (op == Op::Out16) process.Out16(port, static_cast<std::uint16_t>(value));
       if (op == Op::Out32) process.Out32(port, value);
     } catch (const platform::PortAccessFault&) {
-      Log("program " + name_ + " wrote to port " + std::to_string(port) + ", which is not open to it");
+      faultLog_.Log("program " + logName_ + " wrote to port " + std::to_string(port) + ", which is not open to it");
     }
     return;
   }

@@ -114,9 +114,10 @@ int Serve(const std::string& optionsText, int reportFd) {
   ::signal(SIGPIPE, SIG_IGN);
   Report report(reportFd);
   ::umask(077);
-  const vpc::Places places = vpc::UserPlaces();
-  if (std::string refusal = vpc::PrepareRuntimeDirectory(places.runtimeDirectory); !refusal.empty())
-    return report.Error(refusal);
+  vpc::Places places = vpc::UserPlaces();
+  // The program that starts the server has told its user where the machine went.
+  const vpc::SettledRuntime runtime = vpc::SettleRuntimeDirectory(places);
+  if (!runtime.refusal.empty()) return report.Error(runtime.refusal);
   const std::string effective = Server::EffectiveOptions(optionsText);
   sim::MachineOptions options;
   try {
@@ -136,6 +137,7 @@ int Serve(const std::string& optionsText, int reportFd) {
   }
   if (!report.Foreground() && !Detach(places))
     return report.Error(std::string("cannot go into the background: ") + std::strerror(errno));
+  if (!runtime.note.empty()) Log(runtime.note);
 
   Server::Setup setup;
   setup.places = places;
@@ -148,6 +150,7 @@ int Serve(const std::string& optionsText, int reportFd) {
     LoadedState loaded = LoadStateFile(*places.stateFile);
     if (!loaded.note.empty()) report.Note(loaded.note);
     setup.saved = std::move(loaded.state);
+    setup.keepState = loaded.mayReplace;
   }
   std::shared_ptr<sim::Machine> machine;
   try {

@@ -2,9 +2,11 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "vpc/FrameStream.h"
+#include "vpcserver/LogLimit.h"
 #include "vpcserver/Program.h"
 #include "vpcserver/Server.h"
 
@@ -12,12 +14,28 @@ namespace vpcserver {
 
 using vpc::Op;
 
+namespace {
+
+// Only the hello and a control tool's requests come over the socket; the
+// largest is a hello with a program name and options of the longest texts.
+constexpr std::uint32_t kMostFrame = 2 * vpc::kMaxBufferBytes + 64;
+constexpr std::size_t kMostBuffered = sizeof(std::uint32_t) + kMostFrame;
+// What one peer gets of the main thread's time per turn.
+constexpr std::size_t kTakenPerTurn = 64 * 1024;
+
+}  // namespace
+
 Session::Session(Server& server, vpc::UniqueFd socket, std::string refusal)
-    : server_(server), socket_(std::move(socket)), refusal_(std::move(refusal)) {}
+    : server_(server),
+      socket_(std::move(socket)),
+      refusal_(std::move(refusal)),
+      opened_(std::chrono::steady_clock::now()) {}
 
 Session::~Session() {
   if (program_) program_->Close();
 }
+
+std::unique_ptr<Program> Session::TakeProgram() { return std::move(program_); }
 
 vpc::FrameWriter Session::Answer() {
   vpc::FrameWriter writer(out_);
@@ -26,38 +44,63 @@ vpc::FrameWriter Session::Answer() {
 }
 
 bool Session::Receive() {
-  bool open = true;
-  while (true) {
-    const std::size_t have = in_.size();
-    in_.resize(have + 4096);
-    const ssize_t got = vpc::ReadSome(socket_.Get(), in_.data() + have, 4096);
-    in_.resize(have + static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
-    if (got > 0) continue;
-    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
-    open = false;  // the peer has gone
-    break;
-  }
-  // A program sends nothing here after its hello: its requests take its channel.
+  // A program sends nothing here after its hello: its requests take its
+  // channel, and its socket turns readable when it has gone.
   if (program_) return false;
-  std::size_t offset = consumed_;
-  try {
-    while (open) {
-      const auto frame = vpc::NextFrame(in_, offset);
-      if (!frame) break;
-      if (CarryOut(*frame) == Outcome::Close) open = false;
-      consumed_ = offset;
-      if (program_) break;
+  for (std::size_t taken = 0; taken < kTakenPerTurn;) {
+    // Never more than the frame that is arriving can still need: whole
+    // frames are carried out as soon as they are in.
+    const std::size_t have = in_.size();
+    if (have >= kMostBuffered) return false;
+    const std::size_t room = std::min(kTakenPerTurn - taken, kMostBuffered - have);
+    in_.resize(have + room);
+    const ssize_t got = vpc::ReadSome(socket_.Get(), in_.data() + have, room);
+    in_.resize(have + static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
+    if (got <= 0) return false;  // the peer has gone
+    taken += static_cast<std::size_t>(got);
+
+    std::size_t offset = 0;
+    Outcome outcome = Outcome::Done;
+    try {
+      while (outcome == Outcome::Done && !program_) {
+        const auto frame = vpc::NextFrame(in_, offset, kMostFrame);
+        if (!frame) break;
+        outcome = CarryOut(*frame);
+        // A peer that asks on and on without taking its answers is dropped
+        // as soon as they pile up, not after all it sent.
+        if (out_.size() > kMostQueued && !Flush()) return false;
+      }
+    } catch (const vpc::ProtocolError& error) {
+      server_.ProtocolLog().Log("dropping a connection: " + std::string(error.what()));
+      return false;
     }
-  } catch (const vpc::ProtocolError& error) {
-    Log("dropping a connection: " + std::string(error.what()));
-    open = false;
+    in_.erase(in_.begin(), in_.begin() + static_cast<std::ptrdiff_t>(offset));
+    if (outcome == Outcome::Close) {
+      Flush();
+      return false;
+    }
+    if (program_) break;
   }
-  in_.erase(in_.begin(), in_.begin() + static_cast<std::ptrdiff_t>(consumed_));
-  consumed_ = 0;
-  const bool sent = out_.empty() || vpc::WriteAll(socket_.Get(), out_.data(), out_.size());
-  out_.clear();
+  const bool open = Flush();
   if (stopAfterAnswer_) server_.Stop();
-  return open && sent;
+  return open;
+}
+
+bool Session::Flush() {
+  std::size_t sent = 0;
+  while (sent < out_.size()) {
+    const ssize_t part = vpc::SendSome(socket_.Get(), out_.data() + sent, out_.size() - sent, passing_);
+    if (part < 0) {
+      if (errno == EINTR) continue;
+      if (errno == EAGAIN || errno == EWOULDBLOCK) break;
+      return false;
+    }
+    passing_.clear();
+    sent += static_cast<std::size_t>(part);
+  }
+  out_.erase(out_.begin(), out_.begin() + static_cast<std::ptrdiff_t>(sent));
+  return out_.size() <= kMostQueued;
 }
 
 Session::Outcome Session::CarryOut(std::span<const std::uint8_t> frame) {
@@ -99,15 +142,12 @@ Session::Outcome Session::Hello(vpc::FrameReader& request) {
     return refuse("it runs with the options \"" + server_.Options() + "\", not \"" + asked +
                   "\"; leave the options out to use it as it is, or stop it (qtsvpc stop) to start it anew");
 
-  program_ = std::make_unique<Program>(server_, name, pid, socket_.Get());
+  program_ = std::make_unique<Program>(server_, name, pid);
   auto answer = Answer();
   answer.U8(1).Text("");
   program_->Describe(answer);
   answer.End();
-  const int descriptors[] = {server_.Counters().Descriptor(), program_->ChannelDescriptor()};
-  const bool sent = vpc::WriteAllWithDescriptors(socket_.Get(), out_.data(), out_.size(), descriptors);
-  out_.clear();
-  if (!sent) return Outcome::Close;
+  passing_ = {server_.Counters().Descriptor(), program_->ChannelDescriptor()};
   program_->Start();
   return Outcome::Done;
 }

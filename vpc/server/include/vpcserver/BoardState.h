@@ -39,14 +39,27 @@ class StateDamaged : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+// A state file of a later format, which a newer version of the server
+// wrote: not damaged, only not for this server.
+class StateFromNewerVersion : public StateDamaged {
+ public:
+  using StateDamaged::StateDamaged;
+};
 BoardState DecodeState(std::span<const std::uint8_t> bytes);
 
+// No state file is larger; a larger one is damaged.
+inline constexpr std::size_t kMostStateBytes = 4u << 20;
+
 // What the machine starts from: the saved memories, or none and a note
-// saying why (a damaged file is moved aside to `path` + ".damaged", so that
-// the next save does not destroy what may still be rescued).
+// saying why. A damaged file is moved aside to `path` + ".damaged" (then
+// ".damaged-2" and on, never over an earlier one), so that the next save
+// does not destroy what may still be rescued. A file of a newer version, or
+// something that is not a file, is left where it is, and the machine must
+// not save over it.
 struct LoadedState {
   BoardState state;
   std::string note;  // empty when there is nothing to say
+  bool mayReplace = true;
 };
 LoadedState LoadStateFile(const std::filesystem::path& path);
 

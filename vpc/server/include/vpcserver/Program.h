@@ -15,6 +15,8 @@
 #include "vpc/Channel.h"
 #include "vpc/Protocol.h"
 #include "vpc/Wire.h"
+#include "vpcserver/FairMutex.h"
+#include "vpcserver/LogLimit.h"
 
 namespace sim {
 class Process;
@@ -35,9 +37,12 @@ class Program {
   // How long a claim of a port that another program holds waits for it.
   static constexpr std::chrono::milliseconds kClaimPatience{1000};
 
+  // Requests carried out per turn of the machine's lock, so that a program
+  // that keeps its requests coming lets the others have the machine too.
+  static constexpr int kBatchRequests = 256;
+
   // Starts the program's process on the machine (takes the machine's lock).
-  // `socket` is the program's connection, shut when it breaks the protocol.
-  Program(Server& server, std::string name, std::uint32_t pid, int socket);
+  Program(Server& server, std::string name, std::uint32_t pid);
   // Waits for the thread, then ends the process.
   ~Program();
   Program(const Program&) = delete;
@@ -52,9 +57,12 @@ class Program {
   void Start();
   // The program has gone: what it wrote is still carried out, then the thread ends.
   void Close();
+  // The thread has ended: once the program has gone, or at once when it broke
+  // the protocol (the server is told, and drops the connection).
+  bool Ended() const { return ended_; }
 
  private:
-  using Lock = std::unique_lock<std::mutex>;
+  using Lock = std::unique_lock<FairMutex>;
 
   void Run();
   void CarryOut(std::span<const std::uint8_t> frame, Lock& lock);
@@ -68,7 +76,7 @@ class Program {
   Server& server_;
   std::string name_;
   std::uint32_t pid_;
-  int socket_;
+  std::string logName_;  // the name as it may go into the log
   vpc::ServerChannel channel_;
   std::shared_ptr<sim::Process> process_;
   std::uint64_t grantsSent_ = ~std::uint64_t{0};
@@ -76,6 +84,8 @@ class Program {
   std::uint32_t nextEntryPoint_ = 1;
   std::vector<std::uint8_t> answer_;
   std::atomic<bool> closing_{false};
+  std::atomic<bool> ended_{false};
+  LogLimit faultLog_;
   std::thread thread_;
 };
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +14,8 @@
 #include "vpc/Socket.h"
 #include "vpcserver/BoardState.h"
 #include "vpcserver/CounterMemory.h"
+#include "vpcserver/FairMutex.h"
+#include "vpcserver/LogLimit.h"
 
 namespace sim {
 class Machine;
@@ -59,9 +61,9 @@ class Server {
   int Run();
 
   // Held while anything touches the machine.
-  std::mutex& MachineLock() { return machineLock_; }
+  FairMutex& MachineLock() { return machineLock_; }
   // Told whenever a program may have let go of a port.
-  std::condition_variable& PortsChanged() { return portsChanged_; }
+  std::condition_variable_any& PortsChanged() { return portsChanged_; }
   sim::Machine& Machine() { return *machine_; }
   CounterMemory& Counters() { return counters_; }
   const std::string& Options() const { return setup_.options; }
@@ -70,22 +72,43 @@ class Server {
   std::chrono::seconds Uptime() const;
   std::vector<const Program*> Programs() const;
   void Stop() { stopping_ = true; }
+  // A program's thread has ended (called on that thread).
+  void ProgramEnded();
+  // For lines that a peer could make the server write over and over.
+  LogLimit& ProtocolLog() { return protocolLog_; }
+
+  // Connections that have not said hello yet, at most: a new one beyond them
+  // pushes out the oldest, and one that stays silent goes after kHelloPatience.
+  static constexpr std::size_t kMostStrangers = 32;
+  static constexpr std::chrono::seconds kHelloPatience{5};
+  // How long the listener rests when the server has no descriptor left.
+  static constexpr std::chrono::milliseconds kAcceptPause{100};
 
  private:
-  void Accept();
+  void Accept(TimePoint now);
+  bool DropOldestStranger();
+  void DropSilentStrangers(TimePoint now);
   void Drop(int fd);
+  void Serve(Session& session, std::uint32_t events);
+  void LetProgramsGo();
   int Timeout(TimePoint now) const;
   void SaveIfChanged();
 
   Setup setup_;
-  std::mutex machineLock_;
-  std::condition_variable portsChanged_;
+  FairMutex machineLock_;
+  std::condition_variable_any portsChanged_;
   std::shared_ptr<sim::Machine> machine_;
   vpc::UniqueFd listener_;
   vpc::UniqueFd epoll_;
   vpc::UniqueFd signals_;
+  vpc::UniqueFd programsEnded_;
   CounterMemory counters_;
   std::map<int, std::unique_ptr<Session>> sessions_;
+  // Programs whose connection has gone, until their thread has ended.
+  std::vector<std::unique_ptr<Program>> leaving_;
+  std::optional<TimePoint> listenerPausedUntil_;
+  LogLimit protocolLog_;
+  LogLimit strangerLog_;
   std::int64_t machineStart_ = 0;
   TimePoint started_;
   TimePoint idleSince_;

@@ -20,7 +20,6 @@
 #include "Logo.h"
 #include "MainMenuForm.h"
 #include "WindowPlacement.h"
-#include "controls/ButtonAccessible.h"
 #include "link/LinkNewComPort.h"
 #include "numbers/NumberText.h"
 
@@ -65,7 +64,6 @@ InitForm::InitForm(QWidget* parent)
       NextCMD(Named(new QPushButton(QStringLiteral("Next >"), this), "NextCMD")),
       FinishCMD(Named(new QPushButton(QStringLiteral("Finish"), this), "FinishCMD")),
       CancelCMD(Named(new QPushButton(QStringLiteral("Cancel"), this), "CancelCMD")) {
-  controls::InstallButtonAccessibility();
   setObjectName(QStringLiteral("InitForm"));
   BuildWelcomePanel();
   BuildMediumPanel();

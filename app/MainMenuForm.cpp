@@ -8,7 +8,6 @@
 
 #include "Handler.h"
 #include "WindowPlacement.h"
-#include "controls/ButtonAccessible.h"
 #include "controls/WaitCursor.h"
 #include "frmAbout.h"
 #include "link/LinkNewComPort.h"
@@ -18,7 +17,6 @@ MainMenuForm::MainMenuForm(QWidget* parent)
       Timer1(new controls::TickTimer(this)) {
   setObjectName(QStringLiteral("MainMenuForm"));
   setWindowTitle(QStringLiteral("Norvane - QTS5460 Evaluation Software"));
-  controls::InstallButtonAccessibility();
   MainTab->setObjectName(QStringLiteral("MainTab"));
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer3->setObjectName(QStringLiteral("Timer3"));

@@ -6,7 +6,6 @@
 
 #include "Logo.h"
 #include "WindowPlacement.h"
-#include "controls/ButtonAccessible.h"
 
 frmAbout::frmAbout(QWidget* parent)
     : QWidget(parent, Qt::Window),
@@ -18,7 +17,6 @@ frmAbout::frmAbout(QWidget* parent)
       lblVersion(new QLabel(QStringLiteral("Version"), this)),
       Picture2(new QLabel(this)),
       cmdOK(new QPushButton(QStringLiteral("OK"), this)) {
-  controls::InstallButtonAccessibility();
   setObjectName(QStringLiteral("frmAbout"));
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("About the QTS5460 Evaluation Software."));

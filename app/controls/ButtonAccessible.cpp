@@ -69,10 +69,9 @@ class ButtonAccessible : public QAccessibleWidget {
 QAccessibleInterface* Factory(const QString&, QObject* object) {
   auto* button = qobject_cast<QAbstractButton*>(object);
   if (button == nullptr || qobject_cast<QRadioButton*>(button) != nullptr) return nullptr;
-  // Buttons that open a menu keep Qt's interface, whose action shows it.
-  const auto* push = qobject_cast<QPushButton*>(button);
+  // A button that opens a menu keeps Qt's interface, whose action shows it.
   const auto* tool = qobject_cast<QToolButton*>(button);
-  if ((push != nullptr && push->menu() != nullptr) || (tool != nullptr && tool->menu() != nullptr)) return nullptr;
+  if (tool != nullptr && tool->menu() != nullptr) return nullptr;
   return new ButtonAccessible(button);
 }
 

@@ -2,13 +2,13 @@
 
 namespace controls {
 
-// Gives the program's buttons (push buttons, ribbons, check boxes) an
+// Gives the program's own button classes (ribbons, check boxes) an
 // accessible interface whose press and toggle actions click the button at
 // once, so that assistive technology runs the same handler as a mouse click.
-// Qt's own interface toggles a checkable button without a click (a ribbon
-// lights its lamp and runs nothing) and presses a push button only after an
-// animation. Installing twice installs once; every window and button class
-// of the program calls it before its buttons are built.
+// Qt's own interface toggles a checkable button without a click: a ribbon
+// lit its lamp and ran nothing. Qt's plain push buttons keep Qt's interface
+// (Qt answers for its own classes first), whose press clicks after a short
+// animation. Installing twice installs once; each button class calls it.
 void InstallButtonAccessibility();
 
 }  // namespace controls

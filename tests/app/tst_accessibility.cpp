@@ -128,7 +128,6 @@ void WalkActions(const std::function<QWidget*()>& make) {
     }
   }
   QVERIFY(actions > 0);
-  qInfo("%d actions", actions);
 }
 
 }  // namespace

@@ -222,28 +222,30 @@ void InitForm::LayOut() {
 }
 
 void InitForm::Form_Load() {
+  // The pages and the buttons' states come first: they cannot fail, so a
+  // load that fails later leaves the welcome page with its own buttons.
+  WizardStep = kWelcomeStep;
+  Panels = {WelcomePanel, SeclectComsMediumPanel, SearchingPanel, SearchResultsPanel};
+  for (QWidget* panel : Panels) PagePlace->addWidget(panel);
+  ShowPanel(kWelcomeStep);
+  PPCheck->Value(1);
+  SMBusCheck->Value(0);
+  USBCheck->Value(0);
+  USBCheck->setEnabled(false);
+  USBCheck->hide();
+  USBSearchDescLBL->hide();
+  BackCMD->setEnabled(false);
+  FinishCMD->setEnabled(false);
+  SetTexts();
+  app::CentreOnScreen(*this);
   try {
     BuildInfo = std::make_unique<app::SystemInformation>();
     // The program's first use of the component object creates it: the
     // printer ports are enumerated and the on-board host searched for.
     LinkNewComPort::ComPort().PrinterPort()->SMBusProtocall()->BitsToStayHigh(kBitsToStayHigh);
     discoveredHost_ = devicesearch::DiscoveredHost(*LinkNewComPort::ComPort().SMBus());
-    WizardStep = kWelcomeStep;
-    Panels = {WelcomePanel, SeclectComsMediumPanel, SearchingPanel, SearchResultsPanel};
-    for (QWidget* panel : Panels) PagePlace->addWidget(panel);
-    ShowPanel(kWelcomeStep);
-    PPCheck->Value(1);
-    SMBusCheck->Value(0);
-    USBCheck->Value(0);
-    USBCheck->setEnabled(false);
-    USBCheck->hide();
-    USBSearchDescLBL->hide();
-    BackCMD->setEnabled(false);
-    FinishCMD->setEnabled(false);
-    SetTexts();
     ApplyMediumRules();
     finds_ = {};
-    app::CentreOnScreen(*this);
   } catch (...) {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), QStringLiteral("Error in Init Form Load"),
                     QMessageBox::Ok, this);

@@ -8,6 +8,7 @@
 #include "Handler.h"
 #include "InitForm.h"
 #include "MainMenuForm.h"
+#include "controls/TickTimer.h"
 #include "link/LinkNewComPort.h"
 #include "search/Diagnosis.h"
 #include "search/ResultEntries.h"
@@ -70,6 +71,9 @@ void InitForm::StartSearch() {
     failure = std::current_exception();
   }
 
+  // The buttons were disabled, but a click held back by the search's waits
+  // would reach them once enabled: it is dropped here.
+  controls::DropHeldInput();
   searching_ = false;
   CancelCMD->setEnabled(true);
   BackCMD->setEnabled(true);

@@ -186,8 +186,13 @@ class MainMenuForm : public QWidget {
   void Text1_Change();
   void LogReadings(std::optional<float> remote, std::optional<float> local);
   void ShowLogCounter();
-  // Log lines that could not be written since the last one that could.
+  // Sample lines that could not be written since the last one that could.
   int lostLogLines_ = 0;
+  // The header or restart line of the log file could not be written; only
+  // a later header or restart line that is written clears it.
+  bool lostStartLine_ = false;
+  // Beside the counter while lines are being lost: how many.
+  QLabel* lostLinesLabel_ = nullptr;
 
   QWidget* BuildMainTab();
   QWidget* BuildReadWriteTab();

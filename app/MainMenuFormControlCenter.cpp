@@ -126,6 +126,8 @@ QWidget* MainMenuForm::BuildControlCenterTab() {
   Label7 = Named(new QLabel(QStringLiteral("Logged:"), log), "Label7");
   Label14 = Named(new QLabel(QStringLiteral("0"), log), "Label14");
   Label13 = Named(new QLabel(QStringLiteral("Lines"), log), "Label13");
+  lostLinesLabel_ = new QLabel(log);
+  lostLinesLabel_->setObjectName(QStringLiteral("lostLogLines"));
   Label15->setBuddy(Text1);
   Label7->setEnabled(false);
   Label13->setEnabled(false);
@@ -138,6 +140,7 @@ QWidget* MainMenuForm::BuildControlCenterTab() {
   logLayout->addWidget(Label7, 3, 0);
   logLayout->addWidget(Label14, 3, 1);
   logLayout->addWidget(Label13, 3, 2);
+  logLayout->addWidget(lostLinesLabel_, 3, 3);
   logLayout->setRowStretch(4, 1);
   // The count and "Lines" read as one phrase.
   logLayout->setColumnStretch(3, 1);

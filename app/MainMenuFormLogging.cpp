@@ -63,11 +63,13 @@ void MainMenuForm::MakeLog_CMD_Click() {
     ShowLogCounter();
     return;
   }
+  // A new count starts: the counter blanked when logging last stopped.
+  Label14->setText(QStringLiteral("0"));
   Check3->setEnabled(true);
   Check3->Value(1);
   MakeLog_CMD->setEnabled(false);
-  // A header or restart line that cannot be written shows as a lost line.
-  lostLogLines_ = logging::StartLogFile(LocalPath(LogFileName)) ? 0 : 1;
+  lostLogLines_ = 0;
+  lostStartLine_ = !logging::StartLogFile(LocalPath(LogFileName));
   ShowLogCounter();
 }
 
@@ -133,9 +135,12 @@ void MainMenuForm::LogReadings(std::optional<float> remote, std::optional<float>
   if (count > kCounterLimit) Check3_Click();
 }
 
-// The counter speaks for itself, and turns red while lines are being lost.
+// The counter speaks for itself. While lines are being lost it turns red and
+// the number lost shows beside it, so that nobody has to hover to see it; a
+// header or restart line that was not written counts among them.
 void MainMenuForm::ShowLogCounter() {
-  const bool losing = lostLogLines_ > 0;
+  const int lost = lostLogLines_ + (lostStartLine_ ? 1 : 0);
+  const bool losing = lost > 0;
   if (losing != !Label14->toolTip().isEmpty()) {
     QPalette palette;
     if (losing) {
@@ -145,11 +150,19 @@ void MainMenuForm::ShowLogCounter() {
     // A default palette gives the label back its inherited colours.
     Label14->setPalette(palette);
   }
-  Label14->setToolTip(losing ? QStringLiteral("%1 line(s) could not be written to the log file: it may be locked, "
+  const QString header = lostStartLine_ ? QStringLiteral(", its header or restart line among them") : QString();
+  Label14->setToolTip(losing ? QStringLiteral("%1 line(s) could not be written to the log file%2: it may be locked, "
                                               "read-only or removed, or the disk is full. Logging tries again "
                                               "with the next line.")
-                                   .arg(lostLogLines_)
+                                   .arg(lost)
+                                   .arg(header)
                              : QString());
+  lostLinesLabel_->setPalette(Label14->palette());
+  lostLinesLabel_->setText(losing ? QStringLiteral("(%1 lost)").arg(lost) : QString());
+  lostLinesLabel_->setToolTip(Label14->toolTip());
+  lostLinesLabel_->setAccessibleName(losing ? QStringLiteral("%1 lines lost").arg(lost)
+                                            : QStringLiteral("No lines lost"));
+  lostLinesLabel_->setAccessibleDescription(Label14->toolTip());
   Label14->setAccessibleName(Label14->text().isEmpty() ? QStringLiteral("Logged lines")
                                                        : QStringLiteral("Logged: %1 Lines").arg(Label14->text()));
   Label14->setAccessibleDescription(Label14->toolTip());

@@ -1,8 +1,11 @@
 #include "controls/CheckBox.h"
 
+#include "controls/ButtonAccessible.h"
+
 namespace controls {
 
 CheckBox::CheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption, parent) {
+  InstallButtonAccessibility();
   setTristate(true);
 #if QT_VERSION >= QT_VERSION_CHECK(6, 7, 0)
   connect(this, &QCheckBox::checkStateChanged, this, &CheckBox::Click);

@@ -24,13 +24,17 @@ class ClickLabelAccessible : public QAccessibleWidget {
     return QAccessibleWidget::text(kind);
   }
 
-  QStringList actionNames() const override { return QStringList(pressAction()) + QAccessibleWidget::actionNames(); }
+  // A disabled label takes no press, as it takes no mouse click.
+  QStringList actionNames() const override {
+    const QStringList own = widget()->isEnabled() ? QStringList(pressAction()) : QStringList();
+    return own + QAccessibleWidget::actionNames();
+  }
 
   void doAction(const QString& action) override {
-    if (action == pressAction())
-      static_cast<ClickLabel*>(widget())->Activate();
-    else
+    if (action != pressAction())
       QAccessibleWidget::doAction(action);
+    else if (widget()->isEnabled())
+      static_cast<ClickLabel*>(widget())->Activate();
   }
 };
 

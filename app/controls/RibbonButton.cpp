@@ -2,9 +2,12 @@
 
 #include <QPainter>
 
+#include "controls/ButtonAccessible.h"
+
 namespace controls {
 
 RibbonButton::RibbonButton(QWidget* parent) : QToolButton(parent) {
+  InstallButtonAccessibility();
   setCheckable(true);
   setFocusPolicy(Qt::StrongFocus);
 }

@@ -64,6 +64,12 @@ void StripChart::Stamp(double height, const QString& text) {
   update();
 }
 
+QStringList StripChart::StampTexts() const {
+  QStringList texts;
+  for (const TimeStamp& stamp : stamps_) texts << stamp.text;
+  return texts;
+}
+
 void StripChart::TraceName(int trace, const QString& name) {
   names_.at(static_cast<std::size_t>(trace)) = name;
   update();

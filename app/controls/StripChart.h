@@ -73,6 +73,8 @@ class StripChart : public QWidget {
 
   const ChartHistory& History() const { return history_; }
   std::size_t StampCount() const { return stamps_.size(); }
+  // The stamps' texts, oldest first.
+  QStringList StampTexts() const;
 
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override;

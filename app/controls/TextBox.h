@@ -9,7 +9,10 @@ namespace controls {
 // filter sees each typed character (Backspace as character 8) and returns
 // the character to enter, possibly changed, or 0 to discard the key.
 // Navigation and editing keys other than Backspace do not reach the filter.
-// Changes of the text, typed or set from code, are reported by textChanged.
+// Pasted text (Ctrl+V, Shift+Insert, the context menu, the middle button)
+// passes it character by character, so a paste keeps only what typing it
+// would have entered; a box with a filter takes no drops. Changes of the
+// text, typed or set from code, are reported by textChanged.
 class TextBox : public QLineEdit {
   Q_OBJECT
 
@@ -22,8 +25,13 @@ class TextBox : public QLineEdit {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
+  // Inserts what the filter lets through of `text`, as if it were typed.
+  void InsertFiltered(const QString& text);
+
   KeyFilter keyFilter_;
 };
 

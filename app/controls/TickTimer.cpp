@@ -1,6 +1,7 @@
 #include "controls/TickTimer.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 
 namespace controls {
 namespace {
@@ -58,5 +59,20 @@ void PumpMessages() {
 }
 
 bool PumpRunning() { return gPumpsRunning > 0; }
+
+namespace {
+
+class InputSink : public QObject {
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override { return event->isInputEvent(); }
+};
+
+}  // namespace
+
+void DropHeldInput() {
+  InputSink sink;
+  QCoreApplication::instance()->installEventFilter(&sink);
+  QCoreApplication::processEvents();
+}
 
 }  // namespace controls

@@ -47,4 +47,9 @@ void PumpMessages();
 // True while PumpMessages runs.
 bool PumpRunning();
 
+// Delivers the user input that PumpMessages held back to nobody: for a
+// handler during which no control works (the wizard's search), what the user
+// clicked or typed meanwhile is dropped rather than acted on after it.
+void DropHeldInput();
+
 }  // namespace controls

@@ -48,7 +48,8 @@ inline constexpr int kLimitSeparation = 5;
 // degrees, rounded to the nearest with ties to even. A band move writes the
 // low limit, then the high limit, without the separation check; a limit move
 // holds the separation against the band's other end and writes that limit
-// alone. Nothing for any other pointer. Throws comport::RuntimeError
+// alone; a limit the separation would push past 0..255 stops at that end, so
+// the chip can hold every limit written. Nothing for any other pointer. Throws comport::RuntimeError
 // (Overflow) for a value beyond a 16-bit integer.
 std::optional<LimitEdit> LimitPointerMove(int pointer, const GaugePointers& gauge, const LimitRegisters& registers);
 

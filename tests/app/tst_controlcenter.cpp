@@ -53,6 +53,8 @@ class ControlCenterTest : public QObject {
   void barsCaptionByMedium_data();
   void barsCaptionByMedium();
   void alertLightFollowsTheChip();
+  void onlyLimitFlagsRaiseTheSoftwareAlert_data();
+  void onlyLimitFlagsRaiseTheSoftwareAlert();
   void failedReadsFormNoReading_data();
   void failedReadsFormNoReading();
   void chartStampsOnLeftClickAndClears();
@@ -87,6 +89,9 @@ void ControlCenterTest::tickReadsInOrder() {
   QFETCH(bool, bars);
   QFETCH(QList<int>, reads);
   ControlCenter cc;
+  cc.board.Chip().SetRemoteTemperature(40.25);
+  cc.board.Chip().SetLocalTemperature(25.5);
+  cc.board.Advance(1);
   cc.SwitchOn(alert, graph, bars);
   QCOMPARE(cc.form.Timer1->Enabled(), alert || graph || bars);
   QCOMPARE(cc.form.Timer1->Interval(), (alert || graph || bars) ? 5 : 0);
@@ -98,6 +103,11 @@ void ControlCenterTest::tickReadsInOrder() {
   // Nothing is written by a tick.
   QCOMPARE(static_cast<int>(cc.board.Transfers().size()), reads.size());
   QCOMPARE(cc.form.Strip1->History().Size(0), std::size_t{graph ? 1u : 0u});
+  // The remote reading is trace 0, the local one trace 1.
+  if (graph) {
+    QCOMPARE(cc.form.Strip1->History().At(0, 0).value, 40.25);
+    QCOMPARE(cc.form.Strip1->History().At(1, 0).value, 25.5);
+  }
   if (!bars) QCOMPARE(cc.form.Percent1->Caption(), QString());
 }
 
@@ -157,6 +167,20 @@ void ControlCenterTest::alertLightFollowsTheChip() {
   QCOMPARE(cc.form.alert_detect_light->BackColor(), QColor(255, 0, 0));
   QCOMPARE(AccessibleText(cc.form.alert_detect_light, QAccessible::Name), QStringLiteral("Alert Detected"));
 
+  // Back below the limit: the first status read still reports the latched
+  // flag (and clears it), the next one none.
+  cc.board.Chip().SetRemoteTemperature(50);
+  cc.board.Advance(1);
+  cc.Tick();
+  QCOMPARE(cc.form.alert_detect_light->Caption(), QStringLiteral("Alert Detected"));
+  cc.Tick();
+  QCOMPARE(cc.form.alert_detect_light->Caption(), QStringLiteral("No Alert Detected"));
+  QCOMPARE(cc.form.alert_detect_light->BackColor(), QColor(0, 255, 0));
+  cc.board.Chip().SetRemoteTemperature(95);
+  cc.board.Advance(1);
+  cc.Tick();
+  QCOMPARE(cc.form.alert_detect_light->Caption(), QStringLiteral("Alert Detected"));
+
   // The light keeps its look while the loop is idle, until checking is switched off.
   cc.form.MainTab->setCurrentIndex(MainMenuForm::kMainTab);
   QVERIFY(!cc.form.Timer1->Enabled());
@@ -166,6 +190,44 @@ void ControlCenterTest::alertLightFollowsTheChip() {
   QCOMPARE(cc.form.alert_detect_light->Caption(), QStringLiteral("Alert Detect Off"));
   QCOMPARE(cc.form.alert_detect_light->BackColor(), QColor(192, 192, 192));
   QCOMPARE(cc.form.alert_button->text(), QStringLiteral("Not checking for a software Alert"));
+}
+
+void ControlCenterTest::onlyLimitFlagsRaiseTheSoftwareAlert_data() {
+  QTest::addColumn<QString>("condition");
+  QTest::addColumn<int>("statusBit");
+  QTest::addColumn<bool>("alert");
+  QTest::newRow("remote diode open") << "open" << 0x04 << false;
+  QTest::newRow("conversion running") << "running" << 0x80 << false;
+  QTest::newRow("remote above its high limit") << "high" << 0x10 << true;
+}
+
+void ControlCenterTest::onlyLimitFlagsRaiseTheSoftwareAlert() {
+  QFETCH(QString, condition);
+  QFETCH(int, statusBit);
+  QFETCH(bool, alert);
+  ControlCenter cc;
+  sim::Qts5460& chip = cc.board.Chip();
+  chip.SetRemoteTemperature(40);
+  chip.SetLocalTemperature(25);
+  cc.board.Advance(1);
+  chip.ReadRegister(0x02);
+  // An open diode reads 127: with that as the high limit it raises no limit flag.
+  if (condition == QLatin1String("open")) {
+    chip.WriteRegister(0x0D, 127);
+    chip.SetDiodeOpen(true);
+  }
+  if (condition == QLatin1String("high")) chip.SetRemoteTemperature(100);
+  cc.board.Advance(1);
+  // In standby a one-shot starts a conversion that runs for 25 ms.
+  if (condition == QLatin1String("running")) {
+    chip.WriteRegister(0x09, 0x40);
+    chip.WriteRegister(0x0F, 0);
+  }
+  QCOMPARE(chip.ReadRegister(0x02) & statusBit, statusBit);
+  cc.SwitchOn(true, false, false);
+  cc.form.Timer1_Timer();
+  QCOMPARE(cc.form.alert_detect_light->Caption(),
+           alert ? QStringLiteral("Alert Detected") : QStringLiteral("No Alert Detected"));
 }
 
 void ControlCenterTest::failedReadsFormNoReading_data() {
@@ -223,13 +285,19 @@ void ControlCenterTest::chartStampsOnLeftClickAndClears() {
   QTest::mouseClick(cc.form.Strip1, Qt::RightButton, {}, QPoint(200, 100));
   QCOMPARE(cc.form.Strip1->StampCount(), std::size_t{0});
   QTest::mouseClick(cc.form.Strip1, Qt::LeftButton, {}, QPoint(200, 100));
-  QCOMPARE(cc.form.Strip1->StampCount(), std::size_t{1});
+  QCOMPARE(cc.form.Strip1->StampTexts(), QStringList{QStringLiteral("14:05:09")});
   QTest::mouseClick(cc.form.Command6, Qt::LeftButton);
   QVERIFY(cc.form.Strip1->History().Empty());
   QCOMPARE(cc.form.Strip1->StampCount(), std::size_t{0});
-  // The chart's time line is the machine's: labels show its time of day.
+  // The chart's time line is the machine's: labels show its time of day,
+  // also an hour of charting later.
   QVERIFY2(cc.form.Strip1->TimeLabels().last().startsWith(QStringLiteral("14:05:")),
            qPrintable(cc.form.Strip1->TimeLabels().last()));
+  cc.board.Advance(3600);
+  cc.Tick();
+  for (const QString& label : cc.form.Strip1->TimeLabels())
+    QVERIFY2(label.startsWith(QStringLiteral("15:04:")) || label.startsWith(QStringLiteral("15:05:")),
+             qPrintable(label));
   cc.form.Check2->Value(0);
   QCOMPARE(cc.form.Check2->text(), QStringLiteral("Graphing Stopped"));
 }
@@ -296,15 +364,23 @@ void ControlCenterTest::gaugeMovesWriteTheLimits_data() {
   QTest::addColumn<QList<int>>("writes");
   QTest::addColumn<QString>("highCaption");
   QTest::addColumn<QString>("lowCaption");
-  // Both gauges start with the limits 20 and 90.
-  QTest::newRow("remote low near the high limit") << true << 1 << 88.0 << QList<int>{0x0E, 85} << "90 C" << "85 C";
-  QTest::newRow("remote low well below") << true << 1 << 40.0 << QList<int>{0x0E, 40} << "90 C" << "40 C";
-  QTest::newRow("low 40.5 rounds to even") << true << 1 << 40.5 << QList<int>{0x0E, 40} << "90 C" << "40 C";
-  QTest::newRow("low 41.5 rounds to even") << false << 1 << 41.5 << QList<int>{0x0C, 42} << "90 C" << "42 C";
-  QTest::newRow("local high near the low limit") << false << 2 << 22.0 << QList<int>{0x0B, 25} << "25 C"
-                                                 << "20 C";
+  QTest::addColumn<int>("high");  // both gauges' limits before the move
+  QTest::addColumn<int>("low");
+  QTest::newRow("remote low near the high limit")
+      << true << 1 << 88.0 << QList<int>{0x0E, 85} << "90 C" << "85 C" << 90 << 20;
+  QTest::newRow("remote low well below") << true << 1 << 40.0 << QList<int>{0x0E, 40} << "90 C" << "40 C" << 90 << 20;
+  QTest::newRow("low 40.5 rounds to even") << true << 1 << 40.5 << QList<int>{0x0E, 40} << "90 C" << "40 C" << 90 << 20;
+  QTest::newRow("low 41.5 rounds to even")
+      << false << 1 << 41.5 << QList<int>{0x0C, 42} << "90 C" << "42 C" << 90 << 20;
+  QTest::newRow("local high near the low limit")
+      << false << 2 << 22.0 << QList<int>{0x0B, 25} << "25 C" << "20 C" << 90 << 20;
   QTest::newRow("band: low then high, no separation")
-      << true << 0 << 30.0 << QList<int>{0x0E, 30, 0x0D, 100} << "100 C" << "30 C";
+      << true << 0 << 30.0 << QList<int>{0x0E, 30, 0x0D, 100} << "100 C" << "30 C" << 90 << 20;
+  // The separation would leave the register's range: the limit stops at its end.
+  QTest::newRow("low pointer under a high limit of 3")
+      << true << 1 << 2.0 << QList<int>{0x0E, 0} << "3 C" << "0 C" << 3 << 0;
+  QTest::newRow("top pointer with every limit at 0xFF")
+      << false << 2 << 100.0 << QList<int>{0x0B, 255} << "255 C" << "255 C" << 255 << 255;
 }
 
 void ControlCenterTest::gaugeMovesWriteTheLimits() {
@@ -314,9 +390,14 @@ void ControlCenterTest::gaugeMovesWriteTheLimits() {
   QFETCH(QList<int>, writes);
   QFETCH(QString, highCaption);
   QFETCH(QString, lowCaption);
+  QFETCH(int, high);
+  QFETCH(int, low);
   VirtualBoard board;
-  for (const int code : {0x0B, 0x0D}) board.Chip().WriteRegister(static_cast<std::uint8_t>(code), 90);
-  for (const int code : {0x0C, 0x0E}) board.Chip().WriteRegister(static_cast<std::uint8_t>(code), 20);
+  for (const int code : {0x0B, 0x0D})
+    board.Chip().WriteRegister(static_cast<std::uint8_t>(code), static_cast<std::uint8_t>(high));
+  for (const int code : {0x0C, 0x0E})
+    board.Chip().WriteRegister(static_cast<std::uint8_t>(code), static_cast<std::uint8_t>(low));
+  ModalBoxes boxes;
   MainMenuForm form;
   form.show();
   form.MainTab->setCurrentIndex(MainMenuForm::kControlCenterTab);
@@ -349,6 +430,7 @@ void ControlCenterTest::gaugeMovesWriteTheLimits() {
   QCOMPARE(gauge->Caption(), lowCaption);
   QCOMPARE(gauge->PointerValue(LimitGauge::kHigh), highCaption.chopped(2).toDouble());
   QCOMPARE(gauge->PointerValue(LimitGauge::kLow), lowCaption.chopped(2).toDouble());
+  QVERIFY(boxes.Seen().empty());
 }
 
 void ControlCenterTest::selectorWritesOnlyWhatTheUserTurns() {

@@ -12,8 +12,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include <qpa/qwindowsysteminterface.h>
+
 #include "InitForm.h"
 #include "MainMenuForm.h"
+#include "RecordingProcess.h"
 #include "Startup.h"
 #include "controls/TickTimer.h"
 #include "link/LinkNewComPort.h"
@@ -42,6 +45,32 @@ QString OnBoardEntry(const char* address) {
          QStringLiteral("SMBus") + QLatin1String(address);
 }
 
+// A click on `control` as the window system delivers it: queued, and handed
+// to the window when the program next takes user input.
+void QueueClick(QWidget* control) {
+  QWindow* window = control->window()->windowHandle();
+  const QPoint centre = control->rect().center();
+  const QPointF local = control->mapTo(control->window(), centre);
+  const QPointF global = control->mapToGlobal(centre);
+  using Queued = QWindowSystemInterface::AsynchronousDelivery;
+  QWindowSystemInterface::handleMouseEvent<Queued>(window, local, global, Qt::LeftButton, Qt::LeftButton,
+                                                  QEvent::MouseButtonPress);
+  QWindowSystemInterface::handleMouseEvent<Queued>(window, local, global, Qt::NoButton, Qt::LeftButton,
+                                                  QEvent::MouseButtonRelease);
+}
+
+// A Windows the component does not know (platform identifier 4): creating
+// the component fails.
+class UnknownPlatform : public comport::testing::RecordingProcess {
+ public:
+  using RecordingProcess::RecordingProcess;
+  bool GetVersionExA(platform::OsVersionInfoA& info) override {
+    const bool ok = RecordingProcess::GetVersionExA(info);
+    info.dwPlatformId = 4;
+    return ok;
+  }
+};
+
 QString AccessibleName(QObject* object) {
   QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(object);
   return accessible ? accessible->text(QAccessible::Name) : QString();
@@ -55,6 +84,7 @@ class InitFormTest : public QObject {
  private slots:
   void cleanup();
   void loadShowsTheWelcomePage();
+  void aFailedLoadLeavesTheWelcomePage();
   void mediumRulesFollowTheBuildNumber_data();
   void mediumRulesFollowTheBuildNumber();
   void nextAndBackMoveBetweenPages();
@@ -66,6 +96,9 @@ class InitFormTest : public QObject {
   void tenOrMorePrinterEntriesStayReachable();
   void backClearsTheResults();
   void nothingFoundSaysWhatTheSearchSaw();
+  void aSearchAfterNothingFoundFinds();
+  void clicksDuringTheSearchAreDropped_data();
+  void clicksDuringTheSearchAreDropped();
   void aTypedBaseIsUsedOrRefused();
   void aFailingProbeDoesNotEndTheSearch();
   void cancelAndTheCloseBoxEndTheProgram_data();
@@ -140,6 +173,27 @@ void InitFormTest::loadShowsTheWelcomePage() {
   // The load is the component's first use; the main window is not loaded yet.
   QCOMPARE(ComPort().PrinterPort()->SMBusProtocall()->BitsToStayHigh(), std::uint8_t{240});
   QVERIFY(wizard->MainWindow() == nullptr);
+}
+
+void InitFormTest::aFailedLoadLeavesTheWelcomePage() {
+  machine_ = sim::Machine::Create(sim::MachineOptions::Parse("clock=manual"));
+  platform::StartProcess(std::make_shared<UnknownPlatform>(machine_->StartProcess("QtsEval")));
+  ModalBoxes boxes;
+  wizard_ = app::OpenSearchWizard();
+  QCOMPARE(boxes.Seen().size(), std::size_t{1});
+  QCOMPARE(boxes.Seen()[0].text, QStringLiteral("Error in Init Form Load"));
+  QCOMPARE(boxes.Seen()[0].title, QStringLiteral("Error"));
+  QCOMPARE(boxes.Seen()[0].icon, QMessageBox::Critical);
+  QVERIFY(wizard_->isVisible());
+  QCOMPARE(wizard_->WizardStep, std::uint8_t{1});
+  QCOMPARE(CurrentPage(), wizard_->WelcomePanel);
+  QCOMPARE(wizard_->WelcomeInstructionsLBL->text(), QStringLiteral("Click 'Next' to start."));
+  QVERIFY(!wizard_->BackCMD->isEnabled());
+  QVERIFY(!wizard_->FinishCMD->isEnabled());
+  QVERIFY(wizard_->NextCMD->isEnabled());
+  QVERIFY(wizard_->CancelCMD->isEnabled());
+  QVERIFY(wizard_->USBCheck->isHidden());
+  QVERIFY(wizard_->USBSearchDescLBL->isHidden());
 }
 
 void InitFormTest::mediumRulesFollowTheBuildNumber_data() {
@@ -384,6 +438,57 @@ void InitFormTest::nothingFoundSaysWhatTheSearchSaw() {
   wizard->NextCMD->click();
   wizard->FinishCMD->click();
   QVERIFY(!wizard_.isNull());
+}
+
+void InitFormTest::aSearchAfterNothingFoundFinds() {
+  // No controller: the on-board search alone finds nothing.
+  InitForm* wizard = Start("smbus=none");
+  Search(false, true);
+  QCOMPARE(wizard->SearchResultsLBL->text(), kSorry);
+  wizard->BackCMD->click();
+  QCOMPARE(CurrentPage(), wizard->SeclectComsMediumPanel);
+  wizard->PPCheck->Value(1);
+  wizard->NextCMD->click();
+  QCOMPARE(Entries(), QStringList{PrinterEntry("4C", "378", 1)});
+  QCOMPARE(wizard->SearchResultsLBL->text(), QStringLiteral("Please select one of the QTS5460s found above."));
+  QCOMPARE(wizard->SearchInsLBL->text(), QStringLiteral("Click 'Finish' to Continue"));
+  QVERIFY(wizard->SearchDiagnosisLBL->isHidden() || !wizard->SearchDiagnosisLBL->isVisibleTo(wizard));
+  QVERIFY(wizard->FinishCMD->isEnabled());
+  wizard->FinishCMD->click();
+  QTRY_VERIFY(wizard_.isNull());
+  QCOMPARE(UsePrinterPort, std::int16_t{1});
+  QCOMPARE(CurrentDeviceAddress, std::int16_t{0x98});
+}
+
+void InitFormTest::clicksDuringTheSearchAreDropped_data() {
+  QTest::addColumn<QString>("button");
+  QTest::newRow("Cancel") << "CancelCMD";
+  QTest::newRow("Back") << "BackCMD";
+  QTest::newRow("Finish") << "FinishCMD";
+}
+
+void InitFormTest::clicksDuringTheSearchAreDropped() {
+  QFETCH(QString, button);
+  InitForm* wizard = Start({});
+  bool clicked = false;
+  connect(wizard->SearchProgress, &QProgressBar::valueChanged, this, [&] {
+    if (clicked || wizard->WizardStep != InitForm::kSearchingStep) return;
+    clicked = true;
+    QueueClick(wizard->findChild<QPushButton*>(button));
+  });
+  Search(true, false);
+  QVERIFY(clicked);
+  // The program takes user input again: the click made during the search is gone.
+  QCoreApplication::processEvents();
+  QVERIFY(!wizard_.isNull());
+  QVERIFY(wizard->isVisible());
+  QCOMPARE(CurrentPage(), wizard->SearchResultsPanel);
+  QCOMPARE(Entries(), QStringList{PrinterEntry("4C", "378", 1)});
+  QVERIFY(wizard->MainWindow() != nullptr && !wizard->MainWindow()->isVisible());
+  // A click made now works.
+  QueueClick(wizard->BackCMD);
+  QCoreApplication::processEvents();
+  QCOMPARE(CurrentPage(), wizard->SeclectComsMediumPanel);
 }
 
 void InitFormTest::aTypedBaseIsUsedOrRefused() {

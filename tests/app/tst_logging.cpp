@@ -1,6 +1,11 @@
 // The "Control Center" tab's data logging against the virtual PC: the file's
 // bytes, the delay across midnight, and a file that cannot be written.
 #include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -67,18 +72,32 @@ struct Logging {
 
 }  // namespace
 
+// Makes the chip's address one that no read can take once the remote
+// temperature's low byte is being read.
+class BadAddressAfterRemote : public sim::PortObserver {
+ public:
+  void Accessed(const sim::PortAccess&) override {
+    if (LinkNewComPort::RegisterPointer == 0x10) LinkNewComPort::CurrentDeviceAddress = 0x1FF;
+  }
+};
+
 class LoggingTest : public QObject {
   Q_OBJECT
+
+  BadAddressAfterRemote badAddressAfterRemote_;
 
  private slots:
   void fileHoldsHeaderSamplesAndRestart();
   void fileNamesThatAreRefused_data();
   void fileNamesThatAreRefused();
   void delayHoldsAcrossMidnight();
-  void delayBoxCapsAt3600();
+  void delayBoxTakesDigitsUpTo3600();
   void unwritableFileLosesLinesVisibly_data();
   void unwritableFileLosesLinesVisibly();
+  void aLostHeaderStaysFlagged();
+  void failedReadsLogNoLine_data();
   void failedReadsLogNoLine();
+  void barsAloneLog();
   void monitorsOffStopLogging();
 };
 
@@ -177,7 +196,7 @@ void LoggingTest::delayHoldsAcrossMidnight() {
   QCOMPARE(log.form.Label14->text(), QStringLiteral("6"));
 }
 
-void LoggingTest::delayBoxCapsAt3600() {
+void LoggingTest::delayBoxTakesDigitsUpTo3600() {
   Logging log;
   log.form.Text1->clear();
   QTest::keyClicks(log.form.Text1, "3600");
@@ -185,6 +204,24 @@ void LoggingTest::delayBoxCapsAt3600() {
   log.form.Text1->clear();
   QTest::keyClicks(log.form.Text1, "4x000");
   QCOMPARE(log.form.Text1->text(), QStringLiteral("3600"));
+
+  // A paste keeps what typing it would have: by key and by the context menu.
+  log.form.Text1->clear();
+  QGuiApplication::clipboard()->setText(QStringLiteral("ab"));
+  QTest::keyClick(log.form.Text1, Qt::Key_V, Qt::ControlModifier);
+  QCOMPARE(log.form.Text1->text(), QString());
+  QGuiApplication::clipboard()->setText(QStringLiteral("1 a2"));
+  QTest::keyClick(log.form.Text1, Qt::Key_V, Qt::ControlModifier);
+  QCOMPARE(log.form.Text1->text(), QStringLiteral("12"));
+  QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, QPoint(4, 4), log.form.Text1->mapToGlobal(QPoint(4, 4)));
+  QApplication::sendEvent(log.form.Text1, &menuEvent);
+  auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  QVERIFY(menu != nullptr);
+  for (QAction* action : menu->actions()) {
+    if (action->text().startsWith(QStringLiteral("&Paste"))) action->trigger();
+  }
+  menu->close();
+  QCOMPARE(log.form.Text1->text(), QStringLiteral("1212"));
 }
 
 void LoggingTest::unwritableFileLosesLinesVisibly_data() {
@@ -230,18 +267,85 @@ void LoggingTest::unwritableFileLosesLinesVisibly() {
   QCOMPARE(Contents(path), Sample(kAfternoon));
 }
 
+// Lines are being lost from the first session on, and a header that was not
+// written stays flagged after sample lines are written again.
+void LoggingTest::aLostHeaderStaysFlagged() {
+  Logging log;
+  log.board.SetTimeOfDay(kAfternoon);
+  const QString path = log.LogEveryTick("header.xls");
+  log.Ticks(1, 0.005);
+  log.form.Check3->Value(0);
+  QCOMPARE(log.form.Label14->text(), QString());
+  auto* lost = log.form.findChild<QLabel*>(QStringLiteral("lostLogLines"));
+  QVERIFY(lost != nullptr);
+  const QColor normal = log.form.Label14->palette().color(QPalette::WindowText);
+
+  // A second session on a file that takes nothing: the counter starts at 0,
+  // red, with the lost lines beside it, the restart line among them.
+  std::filesystem::remove(path.toStdString());
+  std::filesystem::create_symlink("/dev/full", path.toStdString());
+  log.MakeLog(path);
+  log.Ticks(2, 0.005);
+  QCOMPARE(log.form.Label14->text(), QStringLiteral("0"));
+  QVERIFY(log.form.Label14->palette().color(QPalette::WindowText) != normal);
+  QCOMPARE(lost->text(), QStringLiteral("(3 lost)"));
+  QVERIFY(lost->isVisible());
+
+  // Sample lines are written again; the missing header stays flagged.
+  std::filesystem::remove(path.toStdString());
+  log.Ticks(1, 0.005);
+  QCOMPARE(log.form.Label14->text(), QStringLiteral("1"));
+  QCOMPARE(lost->text(), QStringLiteral("(1 lost)"));
+  QVERIFY(log.form.Label14->toolTip().contains(QStringLiteral("header or restart line")));
+  QVERIFY(log.form.Label14->palette().color(QPalette::WindowText) != normal);
+
+  // A restart line that is written clears it.
+  log.form.Check3->Value(0);
+  log.MakeLog(path);
+  QCOMPARE(log.form.Label14->text(), QStringLiteral("0"));
+  QCOMPARE(lost->text(), QString());
+  QCOMPARE(log.form.Label14->palette().color(QPalette::WindowText), normal);
+  QCOMPARE(Contents(path), Sample(kAfternoon) + logging::LogRestartLine());
+}
+
+void LoggingTest::failedReadsLogNoLine_data() {
+  QTest::addColumn<bool>("remoteRead");
+  QTest::newRow("both channels fail") << false;
+  QTest::newRow("the local channel fails") << true;
+}
+
 void LoggingTest::failedReadsLogNoLine() {
+  QFETCH(bool, remoteRead);
   Logging log;
   const QString path = log.LogEveryTick("reads.xls");
   log.form.Check1->Value(1);
-  LinkNewComPort::CurrentDeviceAddress = 0x1FF;
+  if (remoteRead) {
+    // The address turns bad once the remote channel's low byte has been
+    // read: every read after it fails, the local channel's first.
+    log.board.Machine().Ports().SetObserver(&badAddressAfterRemote_);
+  } else {
+    LinkNewComPort::CurrentDeviceAddress = 0x1FF;
+  }
   log.Ticks(3, 0.005);
+  log.board.Machine().Ports().SetObserver(nullptr);
   QCOMPARE(Contents(path), logging::LogHeaderLine());
   QCOMPARE(log.form.Label14->text(), QStringLiteral("0"));
   QCOMPARE(log.form.Label14->toolTip(), QString());
   LinkNewComPort::CurrentDeviceAddress = VirtualBoard::kBoardChipAddressByte;
   log.Ticks(1, 0.005);
   QCOMPARE(log.form.Label14->text(), QStringLiteral("1"));
+}
+
+void LoggingTest::barsAloneLog() {
+  Logging log;
+  log.board.SetTimeOfDay(kAfternoon);
+  const QString path = log.LogEveryTick("bars.xls");
+  log.form.Check1->Value(1);
+  log.form.Check2->Value(0);
+  QCOMPARE(log.form.Check3->Value(), 1);
+  log.Ticks(2, 0.005);
+  QCOMPARE(Contents(path), logging::LogHeaderLine() + Sample(kAfternoon) + Sample(kAfternoon));
+  QCOMPARE(log.form.Label14->text(), QStringLiteral("2"));
 }
 
 void LoggingTest::monitorsOffStopLogging() {

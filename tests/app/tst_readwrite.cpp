@@ -378,6 +378,15 @@ void ReadWriteTest::standbyAndOneShot() {
   QVERIFY(form.SSRibbon3->Value());
   QCOMPARE(form.SSPanel2->Caption(), QStringLiteral("Standby Mode is On"));
   QVERIFY(form.CommandButton1->isEnabled());
+
+  // A device that does not answer reads 0xFF: its busy bit never clears, and
+  // the wait gives up after a second of the machine's time, then reads.
+  LinkNewComPort::CurrentDeviceAddress = 0x9A;
+  const std::uint64_t before = run.Machine().GetClock().Now();
+  QTest::mouseClick(form.CommandButton1, Qt::LeftButton);
+  const double waited = static_cast<double>(run.Machine().GetClock().Now() - before) * 1e-9;
+  QVERIFY2(waited >= 1.0 && waited < 1.05, qPrintable(QString::number(waited)));
+  QCOMPARE(form.Label1->text(), QStringLiteral("255C"));
 }
 
 void ReadWriteTest::continuousReading() {

@@ -27,7 +27,8 @@ enum class UnnamedMachine {
 // machine's real ports with the host backend's. QtsEval and qtsctl share
 // these options.
 struct MachineChoice {
-  std::string machine;                   // "sim", "shared" or "host"; empty: QTS_MACHINE, else host with --i2c, else `unnamed`
+  // "sim", "shared" or "host"; empty: QTS_MACHINE, else host with --i2c, else `unnamed`.
+  std::string machine;
   std::vector<std::string> simOptions;   // "key=value" items; empty: QTS_SIM
   std::vector<std::string> hostOptions;  // "key=value" items; empty: QTS_HOST
   std::optional<int> i2cAdapter;         // --i2c N: the on-board SMBus is /dev/i2c-N (host only)

@@ -114,9 +114,9 @@ WriteRequest WriteArguments(const Arguments& arguments) {
 // kept: the next command starts a new board with its power-on values.
 int SayWhereTheChangeWent(const qtscli::ResolvedMachine& machine, int status, Output& output) {
   if (machine.named || machine.Kind() != qtscli::MachineKind::VirtualPc) return status;
-  output.err << "qtsctl: note: this command ran on a virtual PC of its own (it gave --sim options, --trace or QTS_SIM), "
-                "which has ended with it, and what it changed on the board with it. Without --sim options, or "
-                "with --machine shared, commands work on one board that keeps their changes.\n";
+  output.err << "qtsctl: note: this command ran on a virtual PC of its own (it gave --sim options, --trace or "
+                "QTS_SIM), which has ended with it, and what it changed on the board with it. Without --sim "
+                "options, or with --machine shared, commands work on one board that keeps their changes.\n";
   return status;
 }
 

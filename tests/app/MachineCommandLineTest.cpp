@@ -117,27 +117,13 @@ TEST(MachineCommandLine, AMachineIsNamedOrFollowsTheProgramsDefault) {
   }
 }
 
-TEST(MachineCommandLine, TheHelpNamesTheDefaultOfEachProgram) {
-  for (const auto unnamed : {qtscli::UnnamedMachine::OwnVirtualPc, qtscli::UnnamedMachine::SharedUnlessSimOptions}) {
-    CLI::App app("test");
-    qtscli::MachineChoice choice;
-    choice.unnamed = unnamed;
-    qtscli::AddMachineOptions(app, choice);
-    const bool shared = unnamed == qtscli::UnnamedMachine::SharedUnlessSimOptions;
-    EXPECT_NE(app.help().find(shared ? "else shared" : "else sim."), std::string::npos) << app.help();
-  }
-}
-
-TEST(MachineKind, EachMachineIsDescribedSoTheUserKnowsWhichPcItIs) {
+// The windows' texts for each kind are checked where they show (tst_mainwindow).
+TEST(MachineKind, EachMachineNameHasItsKindAndThisPcGoesWithoutAName) {
   using qtscli::MachineKind;
   EXPECT_EQ(qtscli::KindOfMachine(""), MachineKind::VirtualPc);
   EXPECT_EQ(qtscli::KindOfMachine("sim"), MachineKind::VirtualPc);
   EXPECT_EQ(qtscli::KindOfMachine("shared"), MachineKind::SharedVirtualPc);
   EXPECT_EQ(qtscli::KindOfMachine("host"), MachineKind::Host);
-  EXPECT_EQ(qtscli::DescribeMachine(MachineKind::VirtualPc, "bench"), "virtual PC with a simulated evaluation board");
-  EXPECT_EQ(qtscli::DescribeMachine(MachineKind::SharedVirtualPc, "bench"),
-            "shared virtual PC with a simulated evaluation board");
-  EXPECT_EQ(qtscli::DescribeMachine(MachineKind::Host, "bench"), "this PC, bench");
   EXPECT_EQ(qtscli::DescribeMachine(MachineKind::Host, ""), "this PC");
 }
 

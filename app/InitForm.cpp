@@ -18,6 +18,7 @@
 #include "DesignName.h"
 #include "Handler.h"
 #include "Logo.h"
+#include "MachineLine.h"
 #include "MainMenuForm.h"
 #include "WindowPlacement.h"
 #include "link/LinkNewComPort.h"
@@ -196,8 +197,12 @@ void InitForm::LayOut() {
   for (QPushButton* button : {BackCMD, NextCMD, FinishCMD, CancelCMD}) button->setMinimumWidth(88);
   NextCMD->setDefault(true);
 
+  // Which PC the search looks at, beside the buttons on every page.
+  QLabel* machine = app::NewMachineLine(this);
+  machine->setWordWrap(true);
   auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
+  buttons->addWidget(machine, 1);
+  buttons->addSpacing(8);
   buttons->addWidget(BackCMD);
   buttons->addWidget(NextCMD);
   buttons->addSpacing(8);

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "Handler.h"
+#include "MachineLine.h"
 #include "WindowPlacement.h"
 #include "controls/WaitCursor.h"
 #include "frmAbout.h"
@@ -28,6 +29,8 @@ MainMenuForm::MainMenuForm(QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(6, 6, 6, 6);
   layout->addWidget(MainTab);
+  // Which PC the tabs work on, below every tab.
+  layout->addWidget(app::NewMachineLine(this));
 
   connect(MainTab, &QTabWidget::currentChanged, this, [this](int index) {
     const int previous = currentTab_;

@@ -6,6 +6,7 @@
 
 #include "AppVersion.h"
 #include "InitForm.h"
+#include "MachineLine.h"
 #include "MainMenuForm.h"
 #include "cli/DeviceChoice.h"
 #include "cli/MachineCommandLine.h"
@@ -64,7 +65,10 @@ void LinkNamedDevice(const qtscli::DeviceChoice& device) {
 
 StartChoice StartFromCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
   CLI::App cli("QtsEval: evaluation software for the QTS5460 SMBus temperature monitor. It starts with the search "
-               "wizard, which finds the evaluation board.",
+               "wizard, which finds the evaluation board. Without --machine (or QTS_MACHINE) it runs on a virtual "
+               "PC with a simulated evaluation board; --machine host runs it on this PC's hardware (its printer "
+               "ports and SMBus), --machine shared on the virtual PC that every program of the user shares. The "
+               "windows show which machine they look at.",
                "QtsEval");
   cli.set_version_flag("--version", "QtsEval " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) +
                                         "." + std::to_string(kVersionRevision));
@@ -95,7 +99,7 @@ StartChoice StartFromCommandLine(const std::vector<std::string>& arguments, std:
     return {2};
   }
   try {
-    qtscli::StartChosenMachine(choice);
+    SetRunningMachine(qtscli::StartChosenMachine(choice).Kind());
     if (device) LinkNamedDevice(*device);
   } catch (const platform::BackendUnavailable& unavailable) {
     err << "QtsEval: " << unavailable.what() << '\n';

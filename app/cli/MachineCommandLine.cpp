@@ -20,14 +20,38 @@ std::string Joined(const std::vector<std::string>& items, const char* fallbackVa
   for (const auto& item : items) text += (text.empty() ? "" : ",") + item;
   return text;
 }
+
+std::string UnnamedHelp(UnnamedMachine unnamed) {
+  switch (unnamed) {
+    case UnnamedMachine::OwnVirtualPc:
+      break;
+    case UnnamedMachine::SharedUnlessSimOptions:
+      return "Default from QTS_MACHINE, else shared, so that one command sees what the one before wrote; "
+             "with --sim options (or QTS_SIM) a command runs on a virtual PC of its own, which ends with it.";
+  }
+  return "Default from QTS_MACHINE, else sim.";
+}
+
 }  // namespace
+
+ResolvedMachine ResolveMachine(const MachineChoice& choice) {
+  ResolvedMachine resolved{choice.machine.empty() ? Environment("QTS_MACHINE") : choice.machine};
+  if (choice.i2cAdapter && choice.machine.empty()) resolved.machine = "host";
+  resolved.named = !resolved.machine.empty();
+  if (resolved.named) return resolved;
+  const bool shared =
+      choice.unnamed == UnnamedMachine::SharedUnlessSimOptions && Joined(choice.simOptions, "QTS_SIM").empty();
+  resolved.machine = shared ? "shared" : "sim";
+  return resolved;
+}
 
 void AddMachineOptions(CLI::App& app, MachineChoice& choice) {
   app.add_option("--machine", choice.machine,
-                 "sim: a virtual PC with the evaluation board, for this program alone (default); shared: the "
-                 "virtual PC that every program of this user shares, whose board keeps its state (started by "
-                 "the first program, see qtsvpc); host: this machine's printer ports (group lp) and on-board "
-                 "SMBus (group i2c). Default from QTS_MACHINE.")
+                 "sim: a virtual PC with the evaluation board, for this program alone, ending with it; shared: "
+                 "the virtual PC that every program of this user shares, whose board keeps its state (started "
+                 "by the first program, see qtsvpc); host: this PC's hardware, its printer ports (group lp) and "
+                 "on-board SMBus (group i2c). " +
+                     UnnamedHelp(choice.unnamed))
       ->check(CLI::IsMember({"sim", "shared", "host"}));
   std::string simHelp;
   try {
@@ -57,9 +81,9 @@ void AddMachineOptions(CLI::App& app, MachineChoice& choice) {
 
 std::string UserGuideLine() { return "\nUser guide: " QTS_USER_GUIDE "\n"; }
 
-void StartChosenMachine(const MachineChoice& choice) {
-  std::string machine = choice.machine.empty() ? Environment("QTS_MACHINE") : choice.machine;
-  if (choice.i2cAdapter && choice.machine.empty()) machine = "host";
+ResolvedMachine StartChosenMachine(const MachineChoice& choice) {
+  const ResolvedMachine resolved = ResolveMachine(choice);
+  const std::string& machine = resolved.machine;
   const bool host = machine == "host";
   if (host && !choice.simOptions.empty())
     throw platform::BackendUnavailable("--sim options apply to the virtual PC, not to --machine host");
@@ -68,6 +92,7 @@ void StartChosenMachine(const MachineChoice& choice) {
   std::string options = Joined(host ? choice.hostOptions : choice.simOptions, host ? "QTS_HOST" : "QTS_SIM");
   if (choice.i2cAdapter) options += (options.empty() ? "i2c=" : ",i2c=") + std::to_string(*choice.i2cAdapter);
   platform::StartProcess(platform::CreateBackendProcess(machine, options));
+  return resolved;
 }
 
 }  // namespace qtscli

@@ -43,11 +43,11 @@ void ApplyAdapterChoice(Arguments& arguments) {
   arguments.medium.onBoard = true;
 }
 
-void StartMachine(Arguments& arguments) {
+qtscli::ResolvedMachine StartMachine(Arguments& arguments) {
   AddTraceOption(arguments.machine, arguments.traceFile);
   ApplyAdapterChoice(arguments);
   try {
-    qtscli::StartChosenMachine(arguments.machine);
+    return qtscli::StartChosenMachine(arguments.machine);
   } catch (const platform::BackendUnavailable& unavailable) {
     throw BadInput(unavailable.what());
   }
@@ -110,20 +110,46 @@ WriteRequest WriteArguments(const Arguments& arguments) {
   return request;
 }
 
+// A change made on a virtual PC that ended with the command must not seem
+// kept: the next command starts a new board with its power-on values.
+int SayWhereTheChangeWent(const qtscli::ResolvedMachine& machine, int status, Output& output) {
+  if (machine.named || machine.Kind() != qtscli::MachineKind::VirtualPc) return status;
+  output.err << "qtsctl: note: this command ran on a virtual PC of its own (it gave --sim options, --trace or "
+                "QTS_SIM), which has ended with it, and what it changed on the board with it. Without --sim "
+                "options, or with --machine shared, commands work on one board that keeps their changes.\n";
+  return status;
+}
+
+// The shared virtual PC is a Windows XP PC unless started otherwise, and
+// the component looks for no on-board controller there: a user who came to
+// it by default learns how to get one.
+Device OpenDevice(comport::KORComPort& comPort, const Arguments& arguments, const qtscli::ResolvedMachine& machine,
+                  std::optional<std::uint8_t> address = std::nullopt) {
+  try {
+    return Device(comPort, arguments.medium, address);
+  } catch (const BadInput& refusal) {
+    if (!arguments.medium.onBoard || machine.Kind() != qtscli::MachineKind::SharedVirtualPc) throw;
+    throw BadInput(std::string(refusal.what()) +
+                   " (the shared virtual PC reaches it only when it runs as Windows 95, 98 or ME: qtsvpc stop, then "
+                   "qtsctl --machine shared --sim personality=98se ...; --machine sim gives a command a virtual "
+                   "PC of its own that has it)");
+  }
+}
+
 int RunCommand(const std::string& command, Arguments& arguments, std::istream& in, Output& output) {
   // These need no machine.
   if (command == "registers" || command == "decode") {
     if (!arguments.traceFile.empty()) throw BadInput("--trace records the virtual PC's bus; " + command + " uses none");
     return command == "registers" ? ListRegisters(output) : Decode(arguments.decode, in, output);
   }
-  StartMachine(arguments);
+  const qtscli::ResolvedMachine machine = StartMachine(arguments);
   comport::KORComPort comPort;
   if (command == "search") return Search(comPort, ChosenMedia(arguments.media), output);
   if (command == "scan" || command == "alert") {
-    Device device(comPort, arguments.medium);
+    Device device = OpenDevice(comPort, arguments, machine);
     if (command == "scan") return Scan(comPort, device, output);
     device.RequireSupport(transfers::Transfer::ReceiveByte, false, "a receive byte");
-    return Alert(device, output);
+    return SayWhereTheChangeWent(machine, Alert(device, output), output);
   }
 
   // Every argument is checked before the device is touched.
@@ -134,14 +160,14 @@ int RunCommand(const std::string& command, Arguments& arguments, std::istream& i
   if (command == "read") read = ReadArguments(arguments);
   if (command == "write") write = WriteArguments(arguments);
   if (command == "monitor") monitor = {ParseInterval(arguments.interval), arguments.count, arguments.logFile};
-  Device device(comPort, arguments.medium, address);
+  Device device = OpenDevice(comPort, arguments, machine, address);
   if (command == "dump" || command == "monitor") {
     device.RequireSupport(transfers::Transfer::ReadByte, arguments.pec, "a read byte with PEC");
     device.Bus().UsePec(arguments.pec);
   }
 
   if (command == "read") return Read(device, read, output);
-  if (command == "write") return Write(device, write, in, output);
+  if (command == "write") return SayWhereTheChangeWent(machine, Write(device, write, in, output), output);
   if (command == "dump") return Dump(device, arguments.all, output);
   return Monitor(device, monitor, output);
 }

@@ -126,6 +126,8 @@ void DefineDecode(CLI::App& app, Arguments& arguments) {
 void DefineCommandLine(CLI::App& app, Arguments& arguments) {
   app.set_version_flag("--version", std::string("qtsctl ") + kVersion);
   app.require_subcommand(0, 1);
+  // Commands typed one after another work on one board unless told otherwise.
+  arguments.machine.unnamed = qtscli::UnnamedMachine::SharedUnlessSimOptions;
   qtscli::AddMachineOptions(app, arguments.machine);
   app.footer(app.get_footer() + kExitStatus + qtscli::UserGuideLine());
   app.add_option("--trace", arguments.traceFile,

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <CLI/CLI.hpp>
+#include <cstdlib>
 
 #include "cli/DeviceChoice.h"
 #include "cli/MachineCommandLine.h"
@@ -64,6 +65,66 @@ TEST(MachineCommandLine, HelpListsTheVirtualPcOptions) {
   qtscli::AddMachineOptions(app, choice);
   EXPECT_NE(app.help().find("personality=VALUE"), std::string::npos);
   EXPECT_NE(app.help().find("claimed-by-other=VALUE"), std::string::npos);
+}
+
+// Sets or, with null, removes an environment variable for one test.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
+  }
+  ~ScopedEnvironment() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(MachineCommandLine, AMachineIsNamedOrFollowsTheProgramsDefault) {
+  using qtscli::UnnamedMachine;
+  struct Row {
+    const char* what;
+    std::vector<std::string> arguments;
+    const char* environment;  // QTS_MACHINE, null: unset
+    const char* simEnvironment;  // QTS_SIM, null: unset
+    UnnamedMachine unnamed;
+    const char* machine;
+    bool named;
+  };
+  const Row rows[]{
+      {"the program's first run", {}, nullptr, nullptr, UnnamedMachine::OwnVirtualPc, "sim", false},
+      {"commands share a board", {}, nullptr, nullptr, UnnamedMachine::SharedUnlessSimOptions, "shared", false},
+      {"an empty variable names nothing", {}, "", nullptr, UnnamedMachine::SharedUnlessSimOptions, "shared", false},
+      {"options describe a machine of its own", {"--sim", "scenario=constant:95"}, nullptr, nullptr,
+       UnnamedMachine::SharedUnlessSimOptions, "sim", false},
+      {"so do options from the environment", {}, nullptr, "clock=manual", UnnamedMachine::SharedUnlessSimOptions,
+       "sim", false},
+      {"the variable names one", {}, "sim", nullptr, UnnamedMachine::SharedUnlessSimOptions, "sim", true},
+      {"the option beats the variable", {"--machine", "shared"}, "host", nullptr, UnnamedMachine::OwnVirtualPc,
+       "shared", true},
+      {"an adapter means the host", {"--i2c", "3"}, "sim", nullptr, UnnamedMachine::SharedUnlessSimOptions, "host",
+       true},
+  };
+  for (const Row& row : rows) {
+    const ScopedEnvironment machine("QTS_MACHINE", row.environment);
+    const ScopedEnvironment options("QTS_SIM", row.simEnvironment);
+    auto choice = Parse(row.arguments);
+    choice.unnamed = row.unnamed;
+    const auto resolved = qtscli::ResolveMachine(choice);
+    EXPECT_EQ(resolved.machine, row.machine) << row.what;
+    EXPECT_EQ(resolved.named, row.named) << row.what;
+  }
+}
+
+// The windows' texts for each kind are checked where they show (tst_mainwindow).
+TEST(MachineKind, EachMachineNameHasItsKindAndThisPcGoesWithoutAName) {
+  using qtscli::MachineKind;
+  EXPECT_EQ(qtscli::KindOfMachine(""), MachineKind::VirtualPc);
+  EXPECT_EQ(qtscli::KindOfMachine("sim"), MachineKind::VirtualPc);
+  EXPECT_EQ(qtscli::KindOfMachine("shared"), MachineKind::SharedVirtualPc);
+  EXPECT_EQ(qtscli::KindOfMachine("host"), MachineKind::Host);
+  EXPECT_EQ(qtscli::DescribeMachine(MachineKind::Host, ""), "this PC");
 }
 
 TEST(DeviceChoice, NamesAMediumAndASevenBitAddress) {

@@ -157,6 +157,11 @@ void InitFormTest::loadShowsTheWelcomePage() {
   QCOMPARE(wizard->SearchingDetailsLBL->text(), QStringLiteral("Please wait while searching for available QTS5460s."));
   QCOMPARE(wizard->SearchResultsLBL->text(), QStringLiteral("Please select one of the QTS5460s found above."));
   QCOMPARE(wizard->SearchInsLBL->text(), QStringLiteral("Click 'Next' to Continue"));
+  // Beside the specified texts, which PC the search looks at, on every page.
+  const auto* machine = wizard->findChild<QLabel*>(QStringLiteral("MachineLBL"));
+  QVERIFY(machine != nullptr && machine->isVisible());
+  QCOMPARE(machine->text(), QStringLiteral("Machine: virtual PC with a simulated evaluation board"));
+  QVERIFY(!wizard->PagePlace->isAncestorOf(machine));
   QCOMPARE(wizard->WizardStep, std::uint8_t{1});
   QCOMPARE(CurrentPage(), wizard->WelcomePanel);
   QCOMPARE(wizard->PPCheck->Value(), 1);

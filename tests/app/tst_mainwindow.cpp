@@ -1,4 +1,5 @@
 // The main window and the About box on the offscreen platform.
+#include <QAccessible>
 #include <QButtonGroup>
 #include <QGuiApplication>
 #include <QLabel>
@@ -8,6 +9,9 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include <QSysInfo>
+
+#include "MachineLine.h"
 #include "MainMenuForm.h"
 #include "frmAbout.h"
 
@@ -16,6 +20,8 @@ class MainWindowTest : public QObject {
 
  private slots:
   void fixedTextsAndVersion();
+  void aLineSaysWhichPcTheWindowLooksAt_data();
+  void aLineSaysWhichPcTheWindowLooksAt();
   void aboutBoxIsNotModalAndShownAgain();
   void aboutBoxOkUnloadsIt();
   void tabChangeStopsBothTimers_data();
@@ -49,6 +55,40 @@ void MainWindowTest::fixedTextsAndVersion() {
   const QRect frame = form.frameGeometry();
   QVERIFY(std::abs(frame.center().x() - screen.center().x()) <= 1);
   QVERIFY(std::abs(frame.center().y() - screen.center().y()) <= 1);
+}
+
+void MainWindowTest::aLineSaysWhichPcTheWindowLooksAt_data() {
+  QTest::addColumn<int>("kind");
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<QString>("otherChoice");
+  QTest::newRow("virtual PC") << int(qtscli::MachineKind::VirtualPc)
+                              << "Machine: virtual PC with a simulated evaluation board" << "--machine host";
+  QTest::newRow("shared virtual PC") << int(qtscli::MachineKind::SharedVirtualPc)
+                                     << "Machine: shared virtual PC with a simulated evaluation board"
+                                     << "--machine host";
+  QTest::newRow("this PC") << int(qtscli::MachineKind::Host) << "Machine: this PC, " + QSysInfo::machineHostName()
+                           << "--machine sim";
+}
+
+void MainWindowTest::aLineSaysWhichPcTheWindowLooksAt() {
+  QFETCH(int, kind);
+  QFETCH(QString, text);
+  QFETCH(QString, otherChoice);
+  app::SetRunningMachine(static_cast<qtscli::MachineKind>(kind));
+  MainMenuForm form;
+  form.show();
+  app::SetRunningMachine(qtscli::MachineKind::VirtualPc);
+  // The specified caption stays as it is; the line below the tabs names the PC.
+  QCOMPARE(form.windowTitle(), QStringLiteral("Norvane - QTS5460 Evaluation Software"));
+  const auto* line = form.findChild<QLabel*>(QStringLiteral("MachineLBL"));
+  QVERIFY(line != nullptr);
+  QCOMPARE(line->text(), text);
+  QVERIFY(line->isVisible());
+  QVERIFY(!form.MainTab->isAncestorOf(line));
+  // A screen reader speaks the line and how to choose another machine.
+  QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(const_cast<QLabel*>(line));
+  QCOMPARE(spoken->text(QAccessible::Name), text);
+  QVERIFY2(spoken->text(QAccessible::Description).contains(otherChoice), qPrintable(line->accessibleDescription()));
 }
 
 void MainWindowTest::aboutBoxIsNotModalAndShownAgain() {

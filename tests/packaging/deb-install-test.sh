@@ -36,7 +36,7 @@ run_checks() {
   echo "-- the programs from /usr/bin"
   [ "$(/usr/bin/qtsctl --version)" = "qtsctl $(dpkg-query -W -f='${Version}' qtseval)" ] ||
     fail "qtsctl --version does not name the package's version"
-  /usr/bin/qtsctl search >"$work/search" || fail "qtsctl search found nothing"
+  /usr/bin/qtsctl --machine sim search >"$work/search" || fail "qtsctl search found nothing"
   grep -Eq '^lpt1 +0x378 +inverted +0x4C$' "$work/search" || fail "qtsctl search: $(cat "$work/search")"
   /usr/bin/QtsEval --help >"$work/help" || fail "QtsEval --help"
   grep -q '^Usage: QtsEval' "$work/help" || fail "QtsEval --help: $(cat "$work/help")"

@@ -14,7 +14,7 @@ work=$(realpath -m "$2")
 rm -rf "$work"
 mkdir -p "$work"
 prefix=$work/prefix
-unset LD_LIBRARY_PATH
+unset LD_LIBRARY_PATH QTS_MACHINE QTS_SIM
 
 fail() {
   echo "install-tree-test: FAILED: $*" >&2
@@ -25,7 +25,7 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work
 
 echo "-- the installed programs"
 "$prefix/bin/qtsctl" --version | grep -q '^qtsctl [0-9]' || fail "qtsctl --version"
-"$prefix/bin/qtsctl" search >"$work/search" || fail "qtsctl search found nothing"
+"$prefix/bin/qtsctl" --machine sim search >"$work/search" || fail "qtsctl search found nothing"
 grep -Eq '^lpt1 +0x378 +inverted +0x4C$' "$work/search" || fail "qtsctl search: $(cat "$work/search")"
 "$prefix/bin/QtsEval" --help >"$work/help" || fail "QtsEval --help"
 grep -q '^Usage: QtsEval' "$work/help" || fail "QtsEval --help: $(cat "$work/help")"
@@ -51,8 +51,18 @@ mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
 server=$(find "$prefix" -path '*/qtseval/qtsvpc')
 [ -x "$server" ] || fail "qtsvpc is not installed beside the platform layer"
 trap '"$server" stop >/dev/null 2>&1 || true' EXIT
-"$prefix/bin/qtsctl" --machine shared write 0x4C 0x0B 70 >/dev/null || fail "qtsctl --machine shared write"
+# Without a machine choice, commands typed one after another share it.
+"$prefix/bin/qtsctl" write 0x4C 0x0B 70 >/dev/null || fail "qtsctl write"
 [ "$("$prefix/bin/qtsctl" --machine shared read 0x4C 0x05)" = 0x46 ] || fail "the shared machine forgot a write"
+
+echo "-- the desktop entry: this PC's hardware, and an action for the virtual board"
+entry=$prefix/share/applications/org.qtseval.QtsEval.desktop
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$entry" || fail "desktop-file-validate"
+fi
+grep -qx 'Exec=QtsEval --machine host' "$entry" || fail "the desktop entry does not start on this PC's hardware"
+grep -qx 'Actions=virtual-board;' "$entry" || fail "the desktop entry lacks the virtual board's action"
+grep -qx 'Exec=QtsEval --machine sim' "$entry" || fail "the virtual board's action does not start the virtual PC"
 
 echo "-- the installed headers, each on its own"
 for header in "$prefix"/include/KORComPort04/comport/*.h; do

@@ -14,6 +14,7 @@ std::vector<std::string> ChildEnvironment() {
     if (text.starts_with("QTS_MACHINE=") || text.starts_with("QTS_SIM=")) continue;
     entries.push_back(text);
   }
+  entries.emplace_back("QTS_MACHINE=sim");
   return entries;
 }
 

@@ -7,8 +7,9 @@
 
 namespace testsupport {
 
-// The test's environment without a machine choice of its own, so a child
-// runs on the machine its arguments name.
+// The test's environment with its machine choice replaced by a virtual PC of
+// the child's own (QTS_MACHINE=sim, no QTS_SIM), so a child runs there
+// unless its arguments name another machine, never on one by default.
 std::vector<std::string> ChildEnvironment();
 
 // The null-terminated pointer vector exec and posix_spawn take; valid while

@@ -279,6 +279,27 @@ TEST_F(SharedMachineTest, AMachineRunsWithTheOptionsItStartedWith) {
   EXPECT_EQ(asItIs.out, "0x5F\n") << asItIs.err;
 }
 
+// Commands typed one after another work on one board unless they describe
+// a machine of their own, and then a change says where it went.
+TEST_F(SharedMachineTest, CommandsWithoutAMachineChoiceShareOneBoard) {
+  const Finished written = QtsctlByDefault({"write", "0x4C", "remote-temp-high-limit", "90"});
+  ASSERT_EQ(written.status, 0) << written.err;
+  EXPECT_EQ(written.err, "");
+  const Finished read = QtsctlByDefault({"read", "0x4C", "remote-temp-high-limit"});
+  EXPECT_EQ(read.out, "0x5A\n") << read.err;
+  EXPECT_NE(Qtsvpc({"status"}).out.find("programs: none"), std::string::npos);
+  // An XP machine: the on-board SMBus is not reached, and the refusal says how to get it.
+  const Finished onBoard = QtsctlByDefault({"read", "--smbus", "0x4E", "0xFE"});
+  EXPECT_EQ(onBoard.status, 2);
+  EXPECT_NE(onBoard.err.find("--sim personality=98se"), std::string::npos) << onBoard.err;
+
+  const Finished own = QtsctlByDefault({"--sim", "scenario=constant:40", "write", "0x4C", "0x0D", "70"});
+  EXPECT_EQ(own.status, 0);
+  EXPECT_NE(own.err.find("ran on a virtual PC of its own"), std::string::npos) << own.err;
+  EXPECT_NE(own.err.find("--machine shared"), std::string::npos) << own.err;
+  EXPECT_EQ(QtsctlByDefault({"read", "0x4C", "0x07"}).out, "0x5A\n");
+}
+
 TEST_F(SharedMachineTest, TheMachineEndsAWhileAfterTheLastProgram) {
   ASSERT_EQ(Qtsctl({"--sim", "linger=1", "read", "0x4C", "0xFE"}).out, "0x41\n");
   const Finished status = Qtsvpc({"status"});

@@ -136,6 +136,12 @@ Finished SharedMachineTest::Qtsctl(const std::vector<std::string>& arguments, co
   return StartQtsctl(arguments, input).Wait();
 }
 
+Finished SharedMachineTest::QtsctlByDefault(const std::vector<std::string>& arguments) {
+  std::vector<std::string> argv{"env", "-u", "QTS_MACHINE", QTSCTL_PATH};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  return Child(argv, home_ / ("output-" + std::to_string(++outputs_))).Wait();
+}
+
 Child SharedMachineTest::StartPortHolder() {
   return Child({PORT_HOLDER_PATH}, home_ / ("output-" + std::to_string(++outputs_)));
 }

@@ -53,6 +53,8 @@ class SharedMachineTest : public ::testing::Test {
   // qtsctl with --machine shared and `arguments`.
   Child StartQtsctl(const std::vector<std::string>& arguments, const std::string& input = "");
   Finished Qtsctl(const std::vector<std::string>& arguments, const std::string& input = "");
+  // qtsctl as a user types it: no --machine, no QTS_MACHINE.
+  Finished QtsctlByDefault(const std::vector<std::string>& arguments);
   // A program that holds LPT1 claimed and transfers without pause; it prints
   // "held" once it has the port.
   Child StartPortHolder();

@@ -35,19 +35,11 @@ const QString kChip = QString::fromLatin1(devicesearch::kChipName);
 // the on-board SMBus is reached, and of the two on which USB is not.
 constexpr std::array kOnBoardBuilds{950, 1111, 1998, 2222, 3000};
 constexpr std::array kNoUsbBuilds{950, 1111};
-// Colour value 192: red 0xC0.
-const QColor kDarkRed(0xC0, 0, 0);
 
 QLabel* WrappedLabel(const char* name, QWidget* parent) {
   auto* label = Named(new QLabel(parent), name);
   label->setWordWrap(true);
   return label;
-}
-
-void SetForeColor(QWidget* control, const QColor& color) {
-  QPalette palette = control->palette();
-  palette.setColor(QPalette::WindowText, color);
-  control->setPalette(palette);
 }
 
 template <std::size_t N>
@@ -56,6 +48,15 @@ bool OneOf(int value, const std::array<int, N>& values) {
 }
 
 }  // namespace
+
+// Colour value 192: red 0xC0.
+const QColor InitForm::kDarkRed(0xC0, 0, 0);
+
+void InitForm::SetForeColor(QWidget* control, const QColor& color) {
+  QPalette palette = control->palette();
+  palette.setColor(QPalette::WindowText, color);
+  control->setPalette(palette);
+}
 
 InitForm::InitForm(QWidget* parent)
     : QWidget(parent),
@@ -288,12 +289,14 @@ void InitForm::ApplyMediumRules() {
     SMBusCheck->setEnabled(false);
     SMBusBaseAddressTXT->setEnabled(false);
   }
-  if (OneOf(build(), kNoUsbBuilds)) {
+  const bool usbRefused = OneOf(build(), kNoUsbBuilds);
+  if (usbRefused) {
     USBSearchDescLBL->setText(QStringLiteral("Sorry, USB communication is not supported on Windows 95."));
     SetForeColor(USBSearchDescLBL, kDarkRed);
     USBCheck->Value(0);
     USBCheck->setEnabled(false);
   }
+  ApplyAdapterRules(usbRefused);
   PPCheck->setAccessibleDescription(PPSearchDescLBL->text());
   SMBusCheck->setAccessibleDescription(SMBusSearchDescLBL->text());
   SMBusBaseAddressTXT->setAccessibleDescription(SMBusSearchDescLBL->text());

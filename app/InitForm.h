@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QPointer>
 #include <QWidget>
 #include <array>
@@ -13,6 +14,7 @@
 #include "controls/CheckBox.h"
 #include "controls/ListBox.h"
 #include "controls/TextBox.h"
+#include "search/AdapterMedia.h"
 #include "search/DeviceSearch.h"
 
 class MainMenuForm;
@@ -97,6 +99,10 @@ class InitForm : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // The colour of a description that says why a medium cannot be searched.
+  static const QColor kDarkRed;
+  static void SetForeColor(QWidget* control, const QColor& color);
+
   void BuildWelcomePanel();
   void BuildMediumPanel();
   void BuildSearchingPanel();
@@ -106,6 +112,11 @@ class InitForm : public QWidget {
   void Form_Load();
   void SetTexts();
   void ApplyMediumRules();
+  // The kernel's adapters as media (InitFormMedia.cpp). `usbRefused`: the
+  // personality's rule has refused USB.
+  void ApplyAdapterRules(bool usbRefused);
+  void ApplyKernelMediumRule(controls::CheckBox* box, QLabel* description, const std::string& unavailable,
+                             const QString& available);
   void ShowPanel(int step);
   void NextCMD_Click();
   void BackCMD_Click();
@@ -122,12 +133,18 @@ class InitForm : public QWidget {
   void FinishCMD_Click();
   void FinishPrinterPortEntry(int entryNumber);
   void FinishOnBoardEntry(std::uint8_t address);
+  void FinishAdapterEntry(int adapter, std::uint8_t address);
 
   QScrollArea* diagnosisArea_;  // holds SearchDiagnosisLBL
   QPointer<MainMenuForm> mainMenuForm_;
   // What discovery found when the wizard loaded; a typed base is judged
   // against it at every search.
   devicesearch::OnBoardHost discoveredHost_;
+  // The kernel's adapters when the wizard loaded, and whether they are this
+  // machine's media (a Linux PC) rather than additions to a Windows
+  // personality's (the virtual PC's USB bridge).
+  devicesearch::AdapterMedia adapterMedia_;
+  bool kernelMedia_ = false;
   devicesearch::Media searchedMedia_;
   devicesearch::Finds finds_;
   // What the search saw, when it found nothing.

@@ -40,7 +40,8 @@ void InitForm::StartSearch() {
     return;
   }
   const std::optional<devicesearch::OnBoardHost> host = OnBoardHostForSearch();
-  if (SMBusCheck->Value() == 1 && !host) return;
+  // On a Linux PC the on-board medium is the kernel's adapters: no base to type.
+  if (SMBusCheck->Value() == 1 && !kernelMedia_ && !host) return;
 
   WizardStep = kSearchingStep;
   ShowPanel(kSearchingStep);
@@ -59,6 +60,7 @@ void InitForm::StartSearch() {
     }
     searchedMedia_ = devicesearch::Media(PPCheck->Value() == 1, SMBusCheck->Value() == 1, USBCheck->Value() == 1);
     searchedMedia_.onBoardHost = host;
+    devicesearch::UseAdapters(searchedMedia_, adapterMedia_, kernelMedia_);
     SearchProgress->setRange(0, devicesearch::ProgressMaximum(searchedMedia_));
     SearchProgress->setValue(0);
     finds_ = devicesearch::SearchDevices(LinkNewComPort::ComPort(), searchedMedia_,
@@ -91,7 +93,7 @@ void InitForm::StartSearch() {
 // find is used for the on-board pass (with the Intel register layout). Text
 // that is not a base address is refused here, on the medium page.
 std::optional<devicesearch::OnBoardHost> InitForm::OnBoardHostForSearch() {
-  if (SMBusCheck->Value() != 1) return std::nullopt;
+  if (SMBusCheck->Value() != 1 || kernelMedia_) return std::nullopt;
   const QString typed = SMBusBaseAddressTXT->text();
   const std::optional<std::int32_t> base = devicesearch::ReadTypedBase(typed.toStdString());
   if (!base) {
@@ -143,6 +145,15 @@ void InitForm::FillResults() {
     Skip([&] { setEntryAddress(idx, address); });
     ++idx;
   }
+  for (const devicesearch::AdapterFind& find : finds_.adapters.found) {
+    Skip([&] {
+      SearchResultsLIST->AddItem(QString::fromStdString(devicesearch::AdapterEntryText(find.adapter, find.address)),
+                                 idx);
+    });
+    Skip(found);
+    Skip([&] { setEntryAddress(idx, find.address); });
+    ++idx;
+  }
   if (idx == 0) {
     SearchResultsLBL->setText(QStringLiteral("Sorry, no ") + kChip +
                               QStringLiteral("s were found. Please check all connections and try again"));
@@ -191,6 +202,8 @@ void InitForm::FinishCMD_Click() {
   if (tag && tag->medium == devicesearch::EntryTag::Medium::PrinterPort) FinishPrinterPortEntry(tag->value);
   if (tag && tag->medium == devicesearch::EntryTag::Medium::OnBoard)
     FinishOnBoardEntry(static_cast<std::uint8_t>(tag->value));
+  if (tag && tag->medium == devicesearch::EntryTag::Medium::Adapter)
+    FinishAdapterEntry(tag->adapter, static_cast<std::uint8_t>(tag->value));
   WizardFinished = true;
   Skip([&] { LinkNewComPort::CurrentDeviceAddress = EntryAddresses.at(static_cast<std::size_t>(listIndex)); });
   if (mainMenuForm_ != nullptr) mainMenuForm_->show();
@@ -207,4 +220,8 @@ void InitForm::FinishPrinterPortEntry(int entryNumber) {
 
 void InitForm::FinishOnBoardEntry(std::uint8_t address) {
   for (const auto& step : LinkNewComPort::OnBoardSMBusLinkSteps(address)) Skip(step);
+}
+
+void InitForm::FinishAdapterEntry(int adapter, std::uint8_t address) {
+  for (const auto& step : LinkNewComPort::KernelAdapterLinkSteps(adapter, address)) Skip(step);
 }

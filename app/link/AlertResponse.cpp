@@ -1,11 +1,17 @@
 // The alert response: a receive byte from the Alert Response Address, over
 // whichever medium the link uses.
 #include "link/LinkNewComPort.h"
+#include "platform/Current.h"
 #include "registers/RegisterMap.h"
 
 namespace LinkNewComPort {
 
 void ReadAlertResponse() {
+  if (I2cAdapter >= 0) {
+    platform::Current().I2cTransfer(
+        I2cAdapter, {platform::SmbusProtocol::Byte, registers::kAlertResponseAddress, true, 0, 0});
+    return;
+  }
   if (UsePrinterPort != 1) {
     // The host controller runs the whole receive byte; the answer is not needed.
     ComPort().SMBus()->ReceiveByte(registers::kAlertResponseAddress);

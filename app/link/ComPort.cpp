@@ -29,6 +29,7 @@ class ComPortHolder : public platform::ProcessObserver {
   void ProcessEnding(platform::Process&) override {
     comPort_.reset();
     UsePrinterPort = 0;
+    I2cAdapter = -1;
     PrinterPortAddress = 0;
     CurrentDeviceAddress = 0;
     RegisterPointer = 0;

@@ -25,6 +25,10 @@ inline std::int16_t PrinterPortAddress = 0;
 // address shifted left, for example 0x98) over the printer port, the 7-bit
 // address (0x4C) over the on-board SMBus.
 inline std::int16_t CurrentDeviceAddress = 0;
+// The kernel's adapter i2c-N that registers are reached over, on a machine
+// that offers its adapters (the USB bridge of the virtual PC, a Linux PC's
+// adapters); -1: none, the medium UsePrinterPort names.
+inline int I2cAdapter = -1;
 // Command code of the next read or write.
 inline std::int16_t RegisterPointer = 0;
 // The byte the last successful read returned, 0..255.
@@ -55,7 +59,8 @@ void WriteDeviceRegister();
 // answers with its address and releases ALERT. The answer is discarded. Over
 // the printer port (UsePrinterPort 1) the program drives it bit by bit
 // through the protocol object, on whichever port the component has selected;
-// over the on-board SMBus the host controller runs it (SMBus.ReceiveByte).
+// over the on-board SMBus the host controller runs it (SMBus.ReceiveByte);
+// over a kernel adapter the kernel does.
 void ReadAlertResponse();
 
 // The link state a chosen device leaves behind (the search wizard's Finish,
@@ -65,6 +70,8 @@ void ReadAlertResponse();
 // address byte. Over the on-board SMBus: the 7-bit address.
 void LinkPrinterPort(std::uint8_t portIndex, comport::Boolean dataInverted, std::uint8_t deviceAddress);
 void LinkOnBoardSMBus(std::uint8_t deviceAddress);
+// Over a kernel adapter: its number and the 7-bit address.
+void LinkKernelAdapter(int adapter, std::uint8_t deviceAddress);
 
 // The same link states as their single statements, in order, for a caller
 // that goes on past a failing one (the wizard's Finish).
@@ -72,5 +79,6 @@ using LinkStep = std::function<void()>;
 std::vector<LinkStep> PrinterPortLinkSteps(std::uint8_t portIndex, comport::Boolean dataInverted,
                                            std::uint8_t deviceAddress);
 std::vector<LinkStep> OnBoardSMBusLinkSteps(std::uint8_t deviceAddress);
+std::vector<LinkStep> KernelAdapterLinkSteps(int adapter, std::uint8_t deviceAddress);
 
 }  // namespace LinkNewComPort

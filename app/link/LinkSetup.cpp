@@ -12,6 +12,7 @@ constexpr std::int16_t kPortTypeOnBoardSMBus = 1;
 std::vector<LinkStep> PrinterPortLinkSteps(std::uint8_t portIndex, comport::Boolean dataInverted,
                                            std::uint8_t deviceAddress) {
   return {
+      [] { I2cAdapter = -1; },
       [=] { ComPort().PrinterPort()->PortAddressIndex(portIndex); },
       [=] { ComPort().PrinterPort()->SMBusProtocall()->DataInverted(dataInverted); },
       [=] { ComPort().PrinterPort()->SMBusProtocall()->DeviceAddress(deviceAddress); },
@@ -24,8 +25,18 @@ std::vector<LinkStep> PrinterPortLinkSteps(std::uint8_t portIndex, comport::Bool
 
 std::vector<LinkStep> OnBoardSMBusLinkSteps(std::uint8_t deviceAddress) {
   return {
+      [] { I2cAdapter = -1; },
       [=] { ComPort().SMBus()->DeviceAddress(deviceAddress); },
       [] { ComPort().PortType(kPortTypeOnBoardSMBus); },
+      [] { UsePrinterPort = 0; },
+      [=] { CurrentDeviceAddress = deviceAddress; },
+  };
+}
+
+// The component is not involved: the kernel runs each transaction whole.
+std::vector<LinkStep> KernelAdapterLinkSteps(int adapter, std::uint8_t deviceAddress) {
+  return {
+      [=] { I2cAdapter = adapter; },
       [] { UsePrinterPort = 0; },
       [=] { CurrentDeviceAddress = deviceAddress; },
   };
@@ -37,6 +48,10 @@ void LinkPrinterPort(std::uint8_t portIndex, comport::Boolean dataInverted, std:
 
 void LinkOnBoardSMBus(std::uint8_t deviceAddress) {
   for (const LinkStep& step : OnBoardSMBusLinkSteps(deviceAddress)) step();
+}
+
+void LinkKernelAdapter(int adapter, std::uint8_t deviceAddress) {
+  for (const LinkStep& step : KernelAdapterLinkSteps(adapter, deviceAddress)) step();
 }
 
 }  // namespace LinkNewComPort

@@ -5,6 +5,8 @@
 
 #include "comport/KORComPort.h"
 #include "comport/RuntimeError.h"
+#include "platform/Current.h"
+#include "search/AdapterMedia.h"
 
 namespace devicesearch {
 
@@ -93,12 +95,20 @@ int ProgressMaximum(const Media& media) {
   return kProgressPerMedium * (int{media.printerPort} + int{media.onBoard} + int{media.usb});
 }
 
+void UseAdapters(Media& media, const AdapterMedia& adapters, bool kernelMedia) {
+  if (kernelMedia) media.onBoardAdapters = adapters.onBoard;
+  media.usbAdapters = adapters.usb;
+  media.allAdapters = adapters.all;
+}
+
 Finds SearchDevices(comport::KORComPort& comPort, const Media& media, const std::function<void(int)>& advance) {
   Finds finds;
   if (media.printerPort) SearchPrinterPorts(comPort, advance, finds);
-  if (media.onBoard) SearchOnBoard(comPort, media, advance, finds);
-  if (media.usb)
-    for (std::size_t slot = 0; slot < kCandidateAddresses.size(); ++slot) Advance(advance, kSlotStep);
+  if (media.onBoard && media.onBoardAdapters)
+    SearchAdapters(platform::Current(), *media.onBoardAdapters, kSlotStep, advance, finds.adapters);
+  else if (media.onBoard)
+    SearchOnBoard(comPort, media, advance, finds);
+  if (media.usb) SearchAdapters(platform::Current(), media.usbAdapters, kSlotStep, advance, finds.adapters);
   return finds;
 }
 

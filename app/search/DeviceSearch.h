@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "comport/Boolean.h"
+#include "platform/I2cAdapters.h"
+#include "search/AdapterSearch.h"
 #include "search/OnBoardHost.h"
 
 namespace comport {
@@ -44,11 +46,26 @@ struct Media {
 
   bool printerPort;
   bool onBoard;
-  bool usb;  // searched for the progress it shows; nothing is ever found there
+  // Without adapters the USB pass only advances the bar: nothing is found.
+  bool usb;
   // The host controller for the on-board pass; empty: whatever the
   // component holds (discovery's, or what an earlier search selected).
   std::optional<OnBoardHost> onBoardHost;
+  // On a machine whose media are its kernel's adapters, the on-board pass
+  // searches these adapters instead of the component's host controller.
+  std::optional<std::vector<platform::I2cAdapterInfo>> onBoardAdapters;
+  // The adapters below USB that the USB pass searches.
+  std::vector<platform::I2cAdapterInfo> usbAdapters;
+  // Every adapter the machine listed, so that the diagnosis can say why the
+  // others were left out.
+  std::vector<platform::I2cAdapterInfo> allAdapters;
 };
+
+struct AdapterMedia;
+// The media a machine's kernel adapters give: the on-board pass on the
+// searchable adapters not below USB when the machine's media are the
+// kernel's (`kernelMedia`), the USB pass on those below USB.
+void UseAdapters(Media& media, const AdapterMedia& adapters, bool kernelMedia);
 
 struct PrinterPortFind {
   std::uint8_t address;      // 8-bit form
@@ -75,7 +92,9 @@ struct Finds {
   std::vector<ProbeFailure> failures;
   // The controller the on-board pass used (when it ran).
   std::optional<OnBoardHost> onBoardHost;
-  bool Empty() const { return printerPort.empty() && onBoard.empty(); }
+  // On the kernel's adapters, on board and on USB.
+  AdapterFinds adapters;
+  bool Empty() const { return printerPort.empty() && onBoard.empty() && adapters.found.empty(); }
 };
 
 int ProgressMaximum(const Media& media);

@@ -1,10 +1,12 @@
 #include "search/Diagnosis.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "comport/KORComPort.h"
 #include "numbers/NumberText.h"
 #include "platform/Current.h"
+#include "search/AdapterMedia.h"
 #include "transfers/PrinterPortBus.h"
 
 namespace devicesearch {
@@ -202,6 +204,25 @@ std::vector<std::string> DescribeFailures(const Diagnosis& diagnosis) {
   return lines;
 }
 
+// On the kernel's adapters. A medium the machine has no adapter for at all
+// gets what to load; adapters of it that exist but were left out are named
+// one by one.
+std::vector<std::string> DescribeAdapters(const Media& media, const Finds& finds) {
+  std::vector<platform::I2cAdapterInfo> searched;
+  if (media.onBoard && media.onBoardAdapters) searched = *media.onBoardAdapters;
+  if (media.usb) searched.insert(searched.end(), media.usbAdapters.begin(), media.usbAdapters.end());
+  if (!media.onBoardAdapters) return DescribeAdapterSearch(searched, {}, finds.adapters);
+  std::vector<std::string> lines;
+  const AdapterMedia sorted = SortAdapters(media.allAdapters);
+  const auto listed = [&](platform::AdapterMedium medium) {
+    return std::any_of(sorted.all.begin(), sorted.all.end(), [&](const auto& adapter) { return adapter.medium == medium; });
+  };
+  if (media.onBoard && !listed(platform::AdapterMedium::OnBoard)) lines.push_back(OnBoardUnavailable(sorted));
+  if (media.usb && !listed(platform::AdapterMedium::Usb)) lines.push_back(UsbUnavailable(sorted));
+  for (auto& line : DescribeAdapterSearch(searched, sorted.all, finds.adapters)) lines.push_back(std::move(line));
+  return lines;
+}
+
 }  // namespace
 
 LineExamination ExamineLines(comport::SMBusProtocall& protocall) {
@@ -245,8 +266,9 @@ Diagnosis Diagnose(comport::KORComPort& comPort, const Media& media, const Finds
     const std::uint8_t ports = comPort.PrinterPort()->PrinterPortsDetected();
     for (std::uint8_t index = 0; index < ports; ++index) diagnosis.printerPorts.push_back(DiagnosePort(comPort, index));
   }
-  if (media.onBoard) diagnosis.onBoard = DiagnoseOnBoard(comPort, finds);
-  diagnosis.usbSearched = media.usb;
+  if (media.onBoard && !media.onBoardAdapters) diagnosis.onBoard = DiagnoseOnBoard(comPort, finds);
+  diagnosis.usbSearched = media.usb && media.usbAdapters.empty() && !media.onBoardAdapters;
+  diagnosis.adapters = DescribeAdapters(media, finds);
   return diagnosis;
 }
 
@@ -256,6 +278,7 @@ std::vector<std::string> DescribeDiagnosis(const Diagnosis& diagnosis) {
     lines.push_back("Printer port: this PC reports no printer port.");
   for (const auto& port : diagnosis.printerPorts) lines.push_back(DescribePort(port));
   if (diagnosis.onBoard) lines.push_back(DescribeOnBoard(*diagnosis.onBoard));
+  for (const auto& line : diagnosis.adapters) lines.push_back(line);
   if (diagnosis.usbSearched) lines.push_back("USB: nothing is searched for on USB.");
   for (auto& line : DescribeFailures(diagnosis)) lines.push_back(std::move(line));
   return lines;

@@ -64,6 +64,9 @@ struct Diagnosis {
   std::vector<PrinterPortDiagnosis> printerPorts;  // every port, when searched
   std::optional<OnBoardDiagnosis> onBoard;         // when searched
   bool usbSearched = false;
+  // The kernel's adapters: what the search saw on each one it covered, why
+  // the others were left out, and what a medium without adapters needs.
+  std::vector<std::string> adapters;
   std::vector<ProbeFailure> failures;  // the search's probes that failed
 };
 

@@ -4,6 +4,7 @@
 
 #include "host/HostOptions.h"
 #include "host/HostProcess.h"
+#include "host/KernelAdapters.h"
 #include "host/PresentedController.h"
 #include "host/RawController.h"
 #include "host/SmbusAdapter.h"
@@ -26,6 +27,15 @@ class NoController : public CanIo {
   std::int32_t RemovePort(std::int32_t) override { return 0; }
 };
 
+// The chipset's SMBus by its kernel name; else (a board computer, whose
+// header bus has another name) the first adapter on board that opens.
+std::optional<int> FirstOnBoardAdapter() {
+  if (const auto chipset = host::FindOnBoardAdapter()) return chipset;
+  for (const auto& adapter : host::KernelAdapters().List())
+    if (adapter.medium == AdapterMedium::OnBoard && adapter.access == AdapterAccess::Open) return adapter.number;
+  return std::nullopt;
+}
+
 std::unique_ptr<CanIo> OnBoardSmbus(const host::HostOptions& options) {
   switch (options.smbus) {
     case host::HostOptions::Smbus::None:
@@ -33,7 +43,7 @@ std::unique_ptr<CanIo> OnBoardSmbus(const host::HostOptions& options) {
     case host::HostOptions::Smbus::Raw:
       return host::RawController::Create({});
     case host::HostOptions::Smbus::Kernel: {
-      const auto adapter = options.i2cAdapter ? options.i2cAdapter : host::FindOnBoardAdapter();
+      const auto adapter = options.i2cAdapter ? options.i2cAdapter : FirstOnBoardAdapter();
       if (adapter)
         return std::make_unique<host::PresentedController>(std::make_unique<host::I2cDevAdapter>(*adapter));
       break;

@@ -19,7 +19,7 @@ struct Arguments {
   qtscli::MachineChoice machine;
   std::string traceFile;
   bool json = false;
-  std::vector<std::string> media{"lpt", "smbus"};
+  std::vector<std::string> media;  // empty: every medium the machine has
   MediumChoice medium;
   std::string address;
   std::string code;                 // REGISTER (the byte itself for a send byte)

@@ -1,6 +1,7 @@
 #include "qtsctl/CommandLine.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <ostream>
@@ -13,6 +14,7 @@
 #include "qtsctl/Interrupt.h"
 #include "qtsctl/Json.h"
 #include "qtsctl/InputParsing.h"
+#include "search/AdapterMedia.h"
 #include "transfers/Bus.h"
 
 namespace qtsctl {
@@ -53,9 +55,17 @@ qtscli::ResolvedMachine StartMachine(Arguments& arguments) {
   }
 }
 
+// No names: every medium the machine has; USB where an adapter hangs below it.
 devicesearch::Media ChosenMedia(const std::vector<std::string>& names) {
+  platform::I2cAdapters& machine = platform::Current();
+  const devicesearch::AdapterMedia adapters = devicesearch::SortAdapters(machine.ListI2cAdapters());
   devicesearch::Media media{false, false, false};
-  for (const auto& name : names) (name == "lpt" ? media.printerPort : media.onBoard) = true;
+  if (names.empty())
+    media = devicesearch::Media(true, true, std::any_of(adapters.all.begin(), adapters.all.end(), [](const auto& adapter) {
+                                  return adapter.medium == platform::AdapterMedium::Usb;
+                                }));
+  for (const auto& name : names) (name == "lpt" ? media.printerPort : name == "usb" ? media.usb : media.onBoard) = true;
+  devicesearch::UseAdapters(media, adapters, machine.KernelMedia());
   return media;
 }
 
@@ -145,6 +155,8 @@ int RunCommand(const std::string& command, Arguments& arguments, std::istream& i
   const qtscli::ResolvedMachine machine = StartMachine(arguments);
   comport::KORComPort comPort;
   if (command == "search") return Search(comPort, ChosenMedia(arguments.media), output);
+  if (command == "adapters") return ListAdapters(output);
+  if (command == "scan" && arguments.medium.onBoard && platform::Current().KernelMedia()) return ScanAdapters(output);
   if (command == "scan" || command == "alert") {
     Device device = OpenDevice(comPort, arguments, machine);
     if (command == "scan") return Scan(comPort, device, output);

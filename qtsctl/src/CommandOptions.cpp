@@ -141,15 +141,21 @@ void DefineCommandLine(CLI::App& app, Arguments& arguments) {
   auto* search = AddCommand(app, "search",
                             "find QTS5460 chips on every printer port (both wirings) and on the on-board SMBus; "
                             "exit status 0 when found, 1 when not (with the diagnosis on stderr)");
-  search->add_option("--media", arguments.media, "media to search, comma-separated")
+  search->add_option("--media", arguments.media,
+                     "media to search, comma-separated: lpt, smbus (on a Linux PC: its kernel's adapters not on "
+                     "USB), usb (adapters below a USB device); default: every medium this machine has")
       ->delimiter(',')
-      ->check(CLI::IsMember({"lpt", "smbus"}))
-      ->capture_default_str();
+      ->check(CLI::IsMember({"lpt", "smbus", "usb"}));
 
   auto* scan = AddCommand(app, "scan",
                           "probe every address 0x03..0x77 of one medium and print the grid of those that "
                           "acknowledge, with a diagnosis of the medium before and after on stderr");
   AddMediumOptions(*scan, arguments);
+
+  AddCommand(app, "adapters",
+             "list the machine's kernel I2C adapters as i2cdetect -l does, with the medium each counts as "
+             "(on-board, USB, display) and whether this user may open it; --smbus and --i2c N on a Linux PC "
+             "search and scan these");
 
   DefineRead(app, arguments);
   DefineWrite(app, arguments);

@@ -7,6 +7,9 @@
 #include "qtsctl/InputParsing.h"
 #include "qtsctl/Interrupt.h"
 #include "qtsctl/Json.h"
+#include "platform/Current.h"
+#include "search/AdapterMedia.h"
+#include "search/AdapterSearch.h"
 #include "search/BusScan.h"
 
 namespace qtsctl {
@@ -18,9 +21,11 @@ bool Contains(const std::vector<std::uint8_t>& addresses, int address) {
 }
 
 // The grid people know from i2c-tools: a row per 16 addresses, "--" where
-// nobody acknowledged, the address in hex where someone did, blanks for the
-// reserved addresses that are not probed.
-void PrintGrid(const std::vector<std::uint8_t>& acknowledged, std::ostream& out) {
+// nobody acknowledged, the address in hex where someone did, "UU" where a
+// kernel driver holds the address, blanks for the reserved addresses that
+// are not probed.
+void PrintGrid(const std::vector<std::uint8_t>& acknowledged, std::ostream& out,
+               const std::vector<std::uint8_t>& held = {}) {
   out << "   ";
   for (int column = 0; column < 16; ++column) {
     char heading[4];
@@ -40,6 +45,8 @@ void PrintGrid(const std::vector<std::uint8_t>& acknowledged, std::ostream& out)
         if (Contains(acknowledged, address)) {
           std::snprintf(found, sizeof found, " %02x", address);
           cell = found;
+        } else if (Contains(held, address)) {
+          cell = " UU";
         }
       }
       used += std::snprintf(line + used, sizeof line - static_cast<std::size_t>(used), "%s", cell);
@@ -101,6 +108,47 @@ int Scan(comport::KORComPort& comPort, Device& device, Output& output) {
   if (findings.scanned || found) PrintGrid(findings.acknowledged, output.out);
   output.out << std::flush;
   for (const auto& line : after) output.err << line << '\n';
+  return found ? kSuccess : kFailure;
+}
+
+int ScanAdapters(Output& output) {
+  platform::I2cAdapters& machine = platform::Current();
+  const devicesearch::AdapterMedia media = devicesearch::SortAdapters(machine.ListI2cAdapters());
+  std::vector<platform::I2cAdapterInfo> adapters = media.onBoard;
+  adapters.insert(adapters.end(), media.usb.begin(), media.usb.end());
+  std::vector<std::string> notes;
+  for (const auto& adapter : media.all)
+    if (auto reason = devicesearch::NotSearchedReason(adapter); !reason.empty()) notes.push_back(std::move(reason));
+  if (media.all.empty()) notes.push_back(devicesearch::OnBoardUnavailable(media));
+  bool found = false;
+  std::vector<JsonObject> scanned;
+  for (const auto& line : notes) output.err << line << '\n';
+  for (const auto& adapter : adapters) {
+    const devicesearch::AdapterScan scan = devicesearch::ScanAdapter(machine, adapter, [] { ThrowIfStopped(); });
+    found = found || !scan.acknowledged.empty();
+    std::vector<std::uint8_t> held;
+    std::vector<JsonObject> heldJson;
+    for (const auto& address : scan.held) {
+      held.push_back(address.address);
+      heldJson.push_back(JsonObject().Add("address", HexByte(address.address)).Add("driver", address.driver));
+    }
+    if (output.json) {
+      scanned.push_back(JsonObject()
+                            .Add("adapter", adapter.number)
+                            .Add("name", adapter.name)
+                            .Add("medium", devicesearch::MediumName(adapter.medium))
+                            .Add("acknowledged", HexTexts(scan.acknowledged))
+                            .Add("held", heldJson));
+      continue;
+    }
+    output.out << devicesearch::AdapterLabel(adapter) << " (" << devicesearch::MediumName(adapter.medium) << ")\n";
+    PrintGrid(scan.acknowledged, output.out, held);
+    output.out << std::flush;
+    for (const auto& address : scan.held)
+      output.err << "i2c-" << adapter.number << ": " << HexByte(address.address) << " is held by the kernel driver "
+                 << address.driver << " and was left alone\n";
+  }
+  if (output.json) output.out << JsonObject().Add("adapters", scanned).Add("diagnosis", notes).Text() << '\n';
   return found ? kSuccess : kFailure;
 }
 

@@ -6,6 +6,7 @@
 #include "qtsctl/InputParsing.h"
 #include "qtsctl/Interrupt.h"
 #include "qtsctl/Json.h"
+#include "search/AdapterMedia.h"
 #include "search/Diagnosis.h"
 
 namespace qtsctl {
@@ -40,6 +41,13 @@ int Search(comport::KORComPort& comPort, const devicesearch::Media& media, Outpu
                           .Add("address", HexByte(find.address / 2)));
     for (const std::uint8_t address : finds.onBoard)
       found.push_back(JsonObject().Add("medium", "smbus").Add("address", HexByte(address)));
+    for (const auto& find : finds.adapters.found)
+      found.push_back(JsonObject()
+                          .Add("medium", "i2c")
+                          .Add("adapter", find.adapter.number)
+                          .Add("name", find.adapter.name)
+                          .Add("bus", devicesearch::MediumName(find.adapter.medium))
+                          .Add("address", HexByte(find.address)));
     output.out << JsonObject().Add("found", found).Add("diagnosis", diagnosis).Text() << '\n';
     return finds.Empty() ? kFailure : kSuccess;
   }
@@ -50,6 +58,13 @@ int Search(comport::KORComPort& comPort, const devicesearch::Media& media, Outpu
     output.out << line << '\n';
   }
   for (const std::uint8_t address : finds.onBoard) output.out << "smbus  -      -         " << HexByte(address) << '\n';
+  for (const auto& find : finds.adapters.found) {
+    char line[80];
+    std::snprintf(line, sizeof line, "i2c-%-2d %-6s %-9s %s  ", find.adapter.number,
+                  find.adapter.medium == platform::AdapterMedium::Usb ? "usb" : "board", "-",
+                  HexByte(find.address).c_str());
+    output.out << line << find.adapter.name << '\n';
+  }
   return finds.Empty() ? kFailure : kSuccess;
 }
 

@@ -56,8 +56,10 @@ void Machine::Boot() {
     moreBoards_.push_back(std::make_unique<EvaluationBoard>(clock_, another));
     ParallelPortNumber(port).Attach(&moreBoards_.back()->Adapter());
   }
+  if (options_.usbBridge) usbBridge_ = std::make_unique<UsbBridge>(clock_, options_.board.scenario);
   if (!options_.powerOnAtStart) {
     onBoard_->Chip().PoweredEarlier();
+    if (usbBridge_) usbBridge_->Chip().PoweredEarlier();
     if (board_) board_->PoweredEarlier();
     for (const auto& board : moreBoards_) board->PoweredEarlier();
   }

@@ -173,6 +173,8 @@ const std::vector<OptionRule>& Rules() {
        false, [](MachineOptions& o, std::string_view) { o.smbusInUseFlag = true; }},
       {"onboard-never-ack", "7-bit address of an on-board SMBus device that never acknowledges", true,
        [](MachineOptions& o, std::string_view v) { o.onBoardNeverAcknowledges = BusAddress(v, v); }},
+      {"usb-bridge", "a board with a QTS5460 at 0x4C behind a USB-to-SMBus bridge, adapter i2c-9 (virtual PC of one program)",
+       false, [](MachineOptions& o, std::string_view) { o.usbBridge = true; }},
       {"addmultiport-refused", "the word port library refuses to open ports", false,
        [](MachineOptions& o, std::string_view) { o.addMultiPortRefused = true; }},
       {"clean-board", "shared machine: start with erased EEPROMs instead of the saved ones", false,
@@ -207,6 +209,8 @@ MachineOptions MachineOptions::Parse(std::string_view text, Scope scope) {
       }
     }
     if (!known) Bad(item, "unknown option");
+    if (scope == Scope::Shared && options.usbBridge)
+      Bad(item, "the USB bridge belongs to a virtual PC of the program's own");
     if (scope == Scope::Shared && options.clock == Clock::Mode::Manual)
       Bad(item, "the shared virtual PC runs on real time; a driven clock needs a virtual PC of the program's own");
   }

@@ -15,6 +15,9 @@ namespace {
 constexpr platform::ModuleHandle kPrtenu32Module = 0x10000000;
 constexpr std::int32_t kPciAddressPort = 0xCF8;
 constexpr std::int32_t kPciDataPort = 0xCFC;
+// A USB bridge answers a transaction after about a millisecond: one
+// request and one reply on a full-speed bus.
+constexpr std::uint64_t kBridgeTransactionNanoseconds = 1'000'000;
 
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -405,6 +408,19 @@ std::int32_t Process::RemovePort(std::int32_t port) { return canIoRanges_.erase(
 
 std::atomic<std::int32_t>& Process::SharedCounter(const std::string& name) {
   return machine_->SharedCounter(name);
+}
+
+std::vector<platform::I2cAdapterInfo> Process::ListI2cAdapters() {
+  if (UsbBridge* bridge = machine_->Bridge()) return {bridge->Info()};
+  return {};
+}
+
+platform::SmbusAnswer Process::I2cTransfer(int number, const platform::SmbusTransfer& transfer) {
+  UsbBridge* bridge = machine_->Bridge();
+  if (!bridge || number != UsbBridge::kAdapterNumber) return {false, 0};
+  // A USB round trip per transaction, on the machine's clock.
+  Spend(kBridgeTransactionNanoseconds);
+  return bridge->Transfer(transfer);
 }
 
 }  // namespace sim

@@ -24,6 +24,7 @@
 #include <map>
 #include <vector>
 
+#include "ScratchTree.h"
 #include "host/ClaimedParport.h"
 #include "host/HostOptions.h"
 #include "host/PresentedController.h"
@@ -36,28 +37,7 @@ namespace {
 namespace fs = std::filesystem;
 using platform::host::HostOptions;
 
-// A scratch folder that stands in for a part of /sys or /proc.
-class Tree {
- public:
-  explicit Tree(const std::string& name)
-      : root_(fs::temp_directory_path() / (name + "-" + std::to_string(getpid()))) {
-    fs::remove_all(root_);
-    fs::create_directories(root_);
-  }
-  ~Tree() { fs::remove_all(root_); }
-  void File(const std::string& path, const std::string& content) {
-    fs::create_directories((root_ / path).parent_path());
-    std::ofstream(root_ / path, std::ios::binary) << content;
-  }
-  void Link(const std::string& path, const std::string& target) {
-    fs::create_directories((root_ / path).parent_path());
-    fs::create_directory_symlink(target, root_ / path);
-  }
-  std::string Path(const std::string& sub = "") const { return (root_ / sub).string(); }
-
- private:
-  fs::path root_;
-};
+using Tree = ScratchTree;
 
 TEST(HostOptions, DefaultsAreTheUnprivilegedPathsAndBadItemsAreNamed) {
   const auto defaults = HostOptions::Parse("");

@@ -13,6 +13,8 @@ check() { # name, expected, actual
   if [ "$2" = "$3" ]; then result "$1" pass "$3"; else result "$1" FAIL "expected [$2] got [$3]"; fi
 }
 as_tester() { su tester -s /bin/sh -c "cd /tmp; QTS_MACHINE=host $*"; }
+# The windows, offscreen, with the platform plugin beside the programs.
+export QT_QPA_PLATFORM=offscreen QT_QPA_PLATFORM_PLUGIN_PATH=/opt/qts/platforms
 hex() { printf '0x%02X' "$1"; }
 
 # ---- printer port: ppdev as a member of lp ----
@@ -63,6 +65,54 @@ for device in 0x50 0x57; do
 done
 echo "$ours" > /tmp/bytes57
 as_tester hostprobe bench-smbus 0x57 0 2 | sed 's/^/BENCH i2c-dev /'
+
+# ---- every kernel adapter in the windows: i2c-stub carries a QTS5460 at 0x4C ----
+# The stub's chips hold what is written to them: the chip's identity and
+# readings (remote 64.5 C, local 25.125 C). 0x4D answers as a QTS5460 too,
+# but a kernel driver is bound to it, so nothing may touch it.
+insmod /modules/i2c-stub.ko chip_addr=0x4C,0x4D
+stub=
+for folder in /sys/bus/i2c/devices/i2c-*; do
+  case "$(cat "$folder/name")" in "SMBus stub driver") stub=${folder##*-};; esac
+done
+check stub-adapter-found yes "$([ -n "$stub" ] && echo yes)"
+chgrp i2c /dev/i2c-* && chmod 660 /dev/i2c-*
+for chip in 0x4C 0x4D; do
+  for pair in 0xFE:0x41 0x01:0x40 0x10:0x80 0x00:0x19 0x19:0x20 0x07:0x55 0x02:0x00; do
+    i2cset -y "$stub" "$chip" "${pair%:*}" "${pair#*:}" b
+  done
+done
+insmod /modules/eeprom.ko
+echo eeprom 0x4D > "/sys/bus/i2c/devices/i2c-$stub/new_device"
+check stub-0x4D-bound eeprom "$(basename "$(readlink "/sys/bus/i2c/devices/$stub-004d/driver")")"
+as_tester qtsctl adapters > /tmp/adapters.out
+check adapters-lists-stub 1 "$(grep "^i2c-$stub[[:space:]]" /tmp/adapters.out | grep -c 'on-board.*yes.*SMBus stub driver')"
+as_tester qtsctl search > /tmp/search.out 2>&1
+check qtsctl-search-finds-stub "i2c-$stub  board  -         0x4C  SMBus stub driver" "$(grep "^i2c-$stub" /tmp/search.out)"
+as_tester qtsctl scan --smbus > /tmp/scan.out 2>&1
+check qtsctl-scan-stub "40: -- -- -- -- -- -- -- -- -- -- -- -- 4c UU -- --" \
+  "$(sed -n "/^i2c-$stub,/,/^70/p" /tmp/scan.out | grep '^40:')"
+as_tester wizardprobe "$stub" > /tmp/wizard.out 2>/tmp/wizard.err
+check wizard-onboard-box "onboard-box shown enabled" "$(grep '^onboard-box' /tmp/wizard.out | cut -d' ' -f1-3)"
+check wizard-lists-stub-chip "entry An QTS5460 was found at:4Ch, on i2c-$stub, SMBus stub driver" \
+  "$(grep "^entry .*i2c-$stub" /tmp/wizard.out)"
+check wizard-leaves-bound-0x4D 0 "$(grep -c '^entry .*4Dh' /tmp/wizard.out)"
+check wizard-finish-links "linked i2c-$stub 0x4C" "$(grep '^linked' /tmp/wizard.out)"
+check control-center-remote "remote Remote T = +64.5C" "$(grep '^remote' /tmp/wizard.out)"
+check control-center-local "local Local T = +25.125C" "$(grep '^local' /tmp/wizard.out)"
+check windows-speak-linux 0 "$(grep -c Windows /tmp/wizard.out)"
+# With the chip's own address held as well, nothing is found, and the
+# diagnosis names the driver that holds it.
+echo eeprom 0x4C > "/sys/bus/i2c/devices/i2c-$stub/new_device"
+as_tester qtsctl --i2c "$stub" search > /tmp/held.out 2>&1
+check held-address-named 1 "$(grep -c "address 0x4C is held by the kernel driver eeprom" /tmp/held.out)"
+echo 0x4C > "/sys/bus/i2c/devices/i2c-$stub/delete_device"
+for number in $adapter $stub; do
+  as_tester "QTS_HOST=i2c=$number wizardprobe --adapters-only" | sed -n "s/^search-ms /BENCH wizard search on i2c-$number (ms): /p"
+done
+echo 0x4D > "/sys/bus/i2c/devices/i2c-$stub/delete_device"
+rmmod eeprom
+rmmod i2c_stub
 
 # ---- raw controller access: root, refused while the kernel's driver is bound ----
 QTS_MACHINE=host qtsctl --host smbus=raw read --smbus 0x57 0 > /tmp/raw.out 2>&1

@@ -49,25 +49,30 @@ printf 'root:x:0:\nlp:x:7:tester\ni2c:x:110:tester\ntester:x:1000:\n' > "$root/e
 
 # Modules in load order, each after what its .modinfo says it depends on.
 declare -A path
-for module in parport parport_pc ppdev i2c-dev i2c-piix4; do
+for module in parport parport_pc ppdev i2c-dev i2c-piix4 i2c-stub eeprom; do
   file=$(find "$modules" -name "$module.ko*" | head -1)
   [ -n "$file" ] || { echo "the kernel package has no module $module"; exit 1; }
   path[$module]=$file
 done
 : > "$root/modules/order"
-for module in parport parport_pc ppdev i2c-dev i2c-piix4; do
+for module in parport parport_pc ppdev i2c-dev i2c-piix4 i2c-stub eeprom; do
   case "${path[$module]}" in
     *.xz) xz -dc "${path[$module]}" > "$root/modules/$module.ko";;
     *.zst) zstd -qdc "${path[$module]}" > "$root/modules/$module.ko";;
     *) cp "${path[$module]}" "$root/modules/$module.ko";;
   esac
-  [ "$module" = i2c-piix4 ] || echo "$module" >> "$root/modules/order"
+  case "$module" in i2c-piix4|i2c-stub|eeprom) ;; *) echo "$module" >> "$root/modules/order";; esac
 done
 
 # The built programs with the libraries beside them (versioned ones with
 # their links), and what ldd lists.
-cp -P "$bin"/qtsctl "$bin"/hostprobe "$bin"/*.so "$bin"/*.so.* "$root/opt/qts/"
-for program in "$root"/opt/qts/*; do
+cp -P "$bin"/qtsctl "$bin"/hostprobe "$bin"/wizardprobe "$bin"/*.so "$bin"/*.so.* "$root/opt/qts/"
+# The windows run offscreen: Qt's offscreen platform plugin beside them.
+plugins=/usr/lib/$(gcc -dumpmachine)/qt6/plugins/platforms
+mkdir -p "$root/opt/qts/platforms"
+cp "$plugins/libqoffscreen.so" "$root/opt/qts/platforms/"
+for program in "$root"/opt/qts/* "$root"/opt/qts/platforms/*; do
+  [ -f "$program" ] || continue
   ldd "$program" 2>/dev/null | awk '/=> \// {print $3} /^\t\/lib/ {print $1}'
 done | sort -u | while read -r library; do
   case "$library" in "$bin"/*) continue;; esac

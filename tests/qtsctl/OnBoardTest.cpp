@@ -23,6 +23,26 @@ TEST(QtsctlOnBoard, SearchOfTheOnBoardBusAlone) {
   EXPECT_EQ(Lines(result.out), std::vector<std::string>{"smbus  -      -         0x4E"});
 }
 
+// The virtual PC's USB bridge is a kernel adapter: search covers it by
+// default and names it; adapters lists it as i2cdetect -l would.
+TEST(QtsctlOnBoard, TheUsbBridgesAdapterIsSearchedAndListed) {
+  auto result = RunTool({"--sim", "usb-bridge", "search"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(Lines(result.out), (std::vector<std::string>{"lpt1   0x378  inverted  0x4C", "smbus  -      -         0x4E",
+                                                         "i2c-9  usb    -         0x4C  CP2112 SMBus Bridge"}));
+  result = RunTool({"--sim", "usb-bridge", "--json", "search", "--media", "usb"});
+  EXPECT_EQ(result.out,
+            "{\"found\":[{\"medium\":\"i2c\",\"adapter\":9,\"name\":\"CP2112 SMBus Bridge\",\"bus\":\"USB\","
+            "\"address\":\"0x4C\"}],\"diagnosis\":[]}\n");
+  result = RunTool({"--sim", "usb-bridge", "adapters"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, "i2c-9  \tUSB      \tyes                     \tCP2112 SMBus Bridge\n");
+  // Without the bridge the virtual PC has no adapter, and says how to get one.
+  result = RunTool({"adapters"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("--sim usb-bridge"), std::string::npos) << result.err;
+}
+
 TEST(QtsctlOnBoard, ReadsTheManufacturerId) {
   const auto result = RunTool({"read", "--smbus", "0x4E", "0xFE"});
   EXPECT_EQ(result.status, 0) << result.err;

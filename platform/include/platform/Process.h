@@ -3,6 +3,7 @@
 #include "platform/CanIo.h"
 #include "platform/Clock.h"
 #include "platform/Devices.h"
+#include "platform/I2cAdapters.h"
 #include "platform/Libraries.h"
 #include "platform/MessagePump.h"
 #include "platform/PortIo.h"
@@ -22,7 +23,8 @@ class Process : public Version,
                 public Libraries,
                 public PortIo,
                 public CanIo,
-                public SharedMemory {
+                public SharedMemory,
+                public I2cAdapters {
  public:
   ~Process() override = default;
 };

@@ -288,4 +288,19 @@ std::atomic<std::int32_t>& HostProcess::SharedCounter(const std::string& name) {
   return *counter;
 }
 
+std::vector<I2cAdapterInfo> HostProcess::ListI2cAdapters() {
+  std::vector<I2cAdapterInfo> adapters = adapters_.List();
+  if (options_.i2cAdapter)
+    std::erase_if(adapters, [this](const I2cAdapterInfo& adapter) { return adapter.number != *options_.i2cAdapter; });
+  return adapters;
+}
+
+std::string HostProcess::BoundI2cDriver(int number, std::uint8_t address) {
+  return adapters_.BoundDriver(number, address);
+}
+
+SmbusAnswer HostProcess::I2cTransfer(int number, const SmbusTransfer& transfer) {
+  return adapters_.Transfer(number, transfer);
+}
+
 }  // namespace platform::host

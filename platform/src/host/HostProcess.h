@@ -10,6 +10,7 @@
 #include "ClaimedParport.h"
 #include "HostOptions.h"
 #include "HostParports.h"
+#include "KernelAdapters.h"
 #include "platform/Process.h"
 
 namespace platform::host {
@@ -28,6 +29,8 @@ namespace platform::host {
 //
 // The word port library (CanIo) is the on-board SMBus: the kernel's adapter
 // presented as a host controller, the controller's raw registers, or none.
+// The program's windows see the kernel's adapters themselves (I2cAdapters):
+// with i2c=N only that one.
 class HostProcess : public Process {
  public:
   HostProcess(const HostOptions& options, std::unique_ptr<CanIo> smbus);
@@ -79,6 +82,10 @@ class HostProcess : public Process {
   std::int32_t AddMultiPort(std::int32_t port, std::int32_t count) override;
   std::int32_t RemovePort(std::int32_t port) override;
   std::atomic<std::int32_t>& SharedCounter(const std::string& name) override;
+  std::vector<I2cAdapterInfo> ListI2cAdapters() override;
+  std::string BoundI2cDriver(int number, std::uint8_t address) override;
+  SmbusAnswer I2cTransfer(int number, const SmbusTransfer& transfer) override;
+  bool KernelMedia() override { return true; }
 
  private:
   bool Fail(std::uint32_t error);
@@ -102,6 +109,7 @@ class HostProcess : public Process {
   std::map<std::int32_t, std::unique_ptr<ClaimedParport>> claims_;
   std::vector<std::pair<std::uint16_t, std::uint32_t>> ranges_;
   std::map<std::string, std::atomic<std::int32_t>*> counters_;
+  KernelAdapters adapters_;
 };
 
 }  // namespace platform::host

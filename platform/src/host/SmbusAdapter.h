@@ -6,25 +6,13 @@
 #include <string>
 
 #include "DeviceNodes.h"
+#include "platform/I2cAdapters.h"
 
 namespace platform::host {
 
-// The SMBus protocols a host controller runs as one transaction, numbered as
-// the 0x8086 register layout numbers them.
-enum class SmbusProtocol { Quick = 0, Byte = 1, ByteData = 2, WordData = 3 };
-
-struct SmbusTransfer {
-  SmbusProtocol protocol;
-  std::uint8_t address;  // 7-bit
-  bool read;
-  std::uint8_t command;  // register code; the byte itself for a send byte
-  std::uint16_t data;    // what a write sends (a word low byte first)
-};
-
-struct SmbusAnswer {
-  bool done;           // false: not acknowledged, or the adapter refused
-  std::uint16_t data;  // what a read brought back
-};
+using platform::SmbusAnswer;
+using platform::SmbusProtocol;
+using platform::SmbusTransfer;
 
 // An SMBus adapter that runs whole transactions.
 class SmbusAdapter {

@@ -41,6 +41,16 @@ int Search(comport::KORComPort& comPort, const devicesearch::Media& media, Outpu
 // diagnosis before and after on `err`. Success when a device acknowledged.
 int Scan(comport::KORComPort& comPort, Device& device, Output& output);
 
+// On a machine whose media are its kernel's adapters: every adapter the
+// search covers (with --i2c N that one), each as a grid; "UU" where a
+// kernel driver holds the address. Success when a device acknowledged.
+int ScanAdapters(Output& output);
+
+// The machine's kernel adapters, as i2cdetect -l lists them, with the
+// medium each counts as and whether this user may open it. Failure when
+// there are none.
+int ListAdapters(Output& output);
+
 enum class TransferMode { Byte, Word, SendReceive, Block };
 
 struct ReadRequest {

@@ -18,6 +18,7 @@
 #include "sim/PortArbiter.h"
 #include "sim/PortSpace.h"
 #include "sim/ServiceManager.h"
+#include "sim/UsbBridge.h"
 
 namespace sim {
 
@@ -57,6 +58,8 @@ class Machine : public std::enable_shared_from_this<Machine> {
   // Boards on further ports (BoardOptions::morePorts) are alike but record no
   // trace.
   EvaluationBoard* Board() { return board_.get(); }
+  // The board behind a USB-to-SMBus bridge; null when the machine has none.
+  UsbBridge* Bridge() { return usbBridge_.get(); }
 
   // Files, by full path; names compare without regard to case.
   bool FileExists(const std::string& path) const;
@@ -92,6 +95,7 @@ class Machine : public std::enable_shared_from_this<Machine> {
   std::unique_ptr<OnBoardSmbus> onBoard_;  // after the chipset: its controller goes first
   std::unique_ptr<EvaluationBoard> board_;  // after the ports: it goes before them
   std::vector<std::unique_ptr<EvaluationBoard>> moreBoards_;
+  std::unique_ptr<UsbBridge> usbBridge_;
   PortArbiter arbiter_;
   ServiceManager services_;
   std::set<std::string> files_;

@@ -31,6 +31,9 @@ struct MachineOptions {
   bool administrator = true;  // may use the service control manager
   std::string smbusController = "piix4";  // piix4, ich, ali or none
   BoardOptions board;         // the evaluation board on the printer port and its bus faults
+  // A second board behind a USB-to-SMBus bridge, offered as a Linux
+  // kernel's adapter would be (the program's virtual PC only).
+  bool usbBridge = false;
   // The chips are switched on with the machine, so the first conversion is
   // still running when a program starts. Otherwise they have been powered
   // for a while and hold a finished conversion.

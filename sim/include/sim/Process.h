@@ -98,6 +98,9 @@ class Process : public platform::Process {
   std::int32_t RemovePort(std::int32_t port) override;
   // platform::SharedMemory
   std::atomic<std::int32_t>& SharedCounter(const std::string& name) override;
+  // platform::I2cAdapters: the USB bridge's adapter, when the machine has one
+  std::vector<platform::I2cAdapterInfo> ListI2cAdapters() override;
+  platform::SmbusAnswer I2cTransfer(int number, const platform::SmbusTransfer& transfer) override;
 
  private:
   struct HandleEntry {

@@ -6,6 +6,9 @@ export PATH=/bin:/sbin:/opt/qts
 mount -t proc proc /proc
 mount -t sysfs sys /sys
 mount -t devtmpfs dev /dev
+# POSIX shared memory lives here on every Linux system; the port access
+# library's attach counter needs it.
+mkdir -p /dev/shm && mount -t tmpfs shm /dev/shm
 for module in $(cat /modules/order); do insmod "/modules/$module.ko" || echo "RESULT insmod-$module FAIL"; done
 
 result() { echo "RESULT $1 $2 $3"; }

@@ -11,9 +11,11 @@
 #include <unistd.h>
 
 #include "host/ClaimedParport.h"
+#include "host/HostPorts.h"
 #include "host/HostOptions.h"
 #include "host/RawController.h"
 #include "host/SmbusAdapter.h"
+#include "platform/Current.h"
 
 namespace {
 
@@ -86,6 +88,24 @@ TEST(HostParports, AMissingDeviceNodeIsRefusedWithWhatToDo) {
   EXPECT_EQ(result.outcome, platform::host::ClaimedParport::Outcome::Refused);
   EXPECT_EQ(result.port, nullptr);
   EXPECT_NE(result.message.find("modprobe ppdev"), std::string::npos) << result.message;
+}
+
+// An arm64 board: becoming root would not help, so neither refusal asks for it.
+TEST(HostParports, WithoutPortInstructionsIopermAndRawAccessAreRefusedForTheProcessor) {
+  if (platform::host::PortInstructionsAvailable()) GTEST_SKIP() << "this processor has port instructions";
+  Tree tree("no-port-instructions");
+  const auto claim = platform::host::ClaimedParport::Claim({0, 0x378}, HostOptions::PortAccess::Ioperm, tree.Path(),
+                                                          tree.Path());
+  EXPECT_EQ(claim.outcome, platform::host::ClaimedParport::Outcome::Refused);
+  EXPECT_EQ(claim.message.find("root"), std::string::npos) << claim.message;
+  EXPECT_NE(claim.message.find("ports=ppdev"), std::string::npos) << claim.message;
+  try {
+    platform::host::RawController::Create({tree.Path(), tree.Path("ioports")});
+    ADD_FAILURE() << "smbus=raw started without port instructions";
+  } catch (const platform::BackendUnavailable& refusal) {
+    EXPECT_EQ(std::string(refusal.what()).find("root"), std::string::npos) << refusal.what();
+    EXPECT_NE(std::string(refusal.what()).find("smbus=kernel"), std::string::npos) << refusal.what();
+  }
 }
 
 TEST(I2cAdapters, ThePcsOwnSmbusIsTheFirstAdapterTheKernelNamesSmbus) {

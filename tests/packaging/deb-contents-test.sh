@@ -46,6 +46,6 @@ for page in qtsctl QtsEval; do
   zcat "$work/root/usr/share/man/man1/$page.1.gz" | grep -q '^\.SH' || fail "man page $page"
 done
 zcat "$work/root/usr/share/man/man1/qtsctl.1.gz" | grep -q '^\.SS "qtsctl dump"' || fail "man qtsctl lacks its commands"
-[ -f "$work/root/lib/udev/rules.d/60-qtseval.rules" ] || fail "the udev rule is missing"
+[ -f "$work/root/usr/lib/udev/rules.d/60-qtseval.rules" ] || fail "the udev rule is missing"
 [ -n "$(find "$work/root/usr/lib" -name libKORComPort04.so.4)" ] || fail "the component's library is missing"
 echo "the $arch package's contents check out: $elves binaries, Depends: $depends"

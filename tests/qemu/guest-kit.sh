@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the QEMU guests' scripts (run-guest.sh on a PC, run-guest-arm64.sh
 # on an arm64 machine): Debian's kernel unpacked (never installed), an
 # initramfs of busybox, the built programs with their libraries and an init

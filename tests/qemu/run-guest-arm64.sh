@@ -15,7 +15,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$work"
 # On another machine the arm64 programs run under the user-mode emulator, and
 # the i2c-stub module is cross-compiled.
-emulator= cross=
+emulator=''
+cross=''
 if [ "$(uname -m)" != aarch64 ]; then
   emulator=$(command -v qemu-aarch64-static || command -v qemu-aarch64 || true)
   [ -n "$emulator" ] || { echo "qemu-user-static is missing (scripts/install-deps-arm64 installs it)"; exit 1; }
@@ -24,7 +25,7 @@ fi
 command -v qemu-system-aarch64 >/dev/null ||
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends qemu-system-arm >/dev/null
 
-# shellcheck source=guest-kit.sh
+# shellcheck source=tests/qemu/guest-kit.sh
 . "$here/guest-kit.sh"
 kit_kernel arm64 "$work/kernel"
 release=$(basename "$(echo "$work"/kernel/root/lib/modules/*)")

@@ -22,6 +22,7 @@ if [ ${#need[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
 
+# shellcheck source=tests/qemu/guest-kit.sh
 . "$here/guest-kit.sh"
 kit_kernel amd64 "$work/kernel"
 modules=$(echo "$work"/kernel/root/lib/modules/*/kernel)

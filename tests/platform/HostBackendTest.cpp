@@ -26,11 +26,13 @@
 
 #include "ScratchTree.h"
 #include "host/ClaimedParport.h"
+#include "host/HostPorts.h"
 #include "host/HostOptions.h"
 #include "host/PresentedController.h"
 #include "host/HostProcess.h"
 #include "host/RawController.h"
 #include "host/SmbusAdapter.h"
+#include "platform/Current.h"
 
 namespace {
 
@@ -233,6 +235,24 @@ TEST(I2cAdapters, TransactionsBecomeTheKernelsSmbusRequests) {
                               {0x4E, I2C_SMBUS_READ, 0x05, I2C_SMBUS_WORD_DATA},
                               {0x4E, I2C_SMBUS_WRITE, 0x03, I2C_SMBUS_BYTE},
                               {0x2A, I2C_SMBUS_READ, 0xFE, I2C_SMBUS_BYTE_DATA}}));
+}
+
+// An arm64 board: becoming root would not help, so neither refusal asks for it.
+TEST(HostParports, WithoutPortInstructionsIopermAndRawAccessAreRefusedForTheProcessor) {
+  if (platform::host::PortInstructionsAvailable()) GTEST_SKIP() << "this processor has port instructions";
+  Tree tree("no-port-instructions");
+  const auto claim = platform::host::ClaimedParport::Claim({0, 0x378}, HostOptions::PortAccess::Ioperm, tree.Path(),
+                                                          tree.Path());
+  EXPECT_EQ(claim.outcome, platform::host::ClaimedParport::Outcome::Refused);
+  EXPECT_EQ(claim.message.find("root"), std::string::npos) << claim.message;
+  EXPECT_NE(claim.message.find("ports=ppdev"), std::string::npos) << claim.message;
+  try {
+    platform::host::RawController::Create({tree.Path(), tree.Path("ioports")});
+    ADD_FAILURE() << "smbus=raw started without port instructions";
+  } catch (const platform::BackendUnavailable& refusal) {
+    EXPECT_EQ(std::string(refusal.what()).find("root"), std::string::npos) << refusal.what();
+    EXPECT_NE(std::string(refusal.what()).find("smbus=kernel"), std::string::npos) << refusal.what();
+  }
 }
 
 TEST(I2cAdapters, ThePcsOwnSmbusIsTheFirstAdapterTheKernelNamesSmbus) {

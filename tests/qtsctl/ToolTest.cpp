@@ -240,7 +240,12 @@ TEST(QtsctlCommandLine, RawSmbusWithoutPortPermissionIsBadInput) {
   const auto result = RunTool({"--machine", "host", "--host", "smbus=raw", "read", "--smbus", "0x4C", "0"}, "", prefix);
   EXPECT_EQ(result.status, 2);
   EXPECT_EQ(Lines(result.err).size(), 1u) << result.err;
+  // Root helps only where the processor has port instructions.
+#if defined(__x86_64__) || defined(__i386__)
   EXPECT_NE(result.err.find("CAP_SYS_RAWIO"), std::string::npos) << result.err;
+#else
+  EXPECT_NE(result.err.find("this processor does not have"), std::string::npos) << result.err;
+#endif
   EXPECT_NE(result.err.find("smbus=kernel"), std::string::npos) << result.err;
 }
 

@@ -46,6 +46,10 @@ std::string OtherParportUser(const std::string& procRoot, int portNumber) {
 ClaimedParport::Result ClaimedParport::Claim(const HostParport& port, HostOptions::PortAccess access,
                                              const std::string& deviceDirectory, const std::string& procRoot,
                                              DeviceNodes& nodes) {
+  // Root would not help here, so the refusal must not ask for it.
+  if (access == HostOptions::PortAccess::Ioperm && !PortInstructionsAvailable())
+    return {Outcome::Refused, nullptr,
+            "ports=ioperm uses port instructions, which this processor does not have; leave the default ports=ppdev"};
   const std::string path = deviceDirectory + "/parport" + std::to_string(port.number);
   const int fd = nodes.Open(path, O_RDWR | O_CLOEXEC);
   if (fd < 0) return {Outcome::Refused, nullptr, DeviceRefusal(path, errno)};

@@ -98,7 +98,11 @@ std::string BoundControllerDriver(const std::string& pciDevices) {
 }
 
 std::unique_ptr<RawController> RawController::Create(const Paths& paths) {
-  if (!PortInstructionsAvailable() || !SetPortPermission(0x80, 1, true))
+  if (!PortInstructionsAvailable())
+    throw BackendUnavailable(
+        "smbus=raw drives the controller with port instructions, which this processor does not have; use the "
+        "kernel's adapter (smbus=kernel, the default)");
+  if (!SetPortPermission(0x80, 1, true))
     throw BackendUnavailable(
         "smbus=raw needs root (the CAP_SYS_RAWIO capability); without it use the kernel's adapter (smbus=kernel, "
         "the default)");

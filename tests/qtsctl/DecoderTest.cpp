@@ -29,7 +29,12 @@ std::string Trace(const std::string& wire, const Writing& writing = {}) {
     if (line == level) return;
     line = level;
     const int time = 10 * (writing.sharedStamps ? changes / 2 + 1 : changes + 1);
-    text += "#" + std::to_string(time) + "\n" + (level ? writing.high : '0') + id + "\n";
+    text += '#';
+    text += std::to_string(time);
+    text += '\n';
+    text += level ? writing.high : '0';
+    text += id;
+    text += '\n';
     ++changes;
   };
   auto clock = [&](bool bit) {

@@ -59,17 +59,6 @@ void QueueClick(QWidget* control) {
                                                   QEvent::MouseButtonRelease);
 }
 
-// A Windows the component does not know (platform identifier 4): creating
-// the component fails.
-class UnknownPlatform : public comport::testing::RecordingProcess {
- public:
-  using RecordingProcess::RecordingProcess;
-  bool GetVersionExA(platform::OsVersionInfoA& info) override {
-    const bool ok = RecordingProcess::GetVersionExA(info);
-    info.dwPlatformId = 4;
-    return ok;
-  }
-};
 
 QString AccessibleName(QObject* object) {
   QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(object);
@@ -182,7 +171,7 @@ void InitFormTest::loadShowsTheWelcomePage() {
 
 void InitFormTest::aFailedLoadLeavesTheWelcomePage() {
   machine_ = sim::Machine::Create(sim::MachineOptions::Parse("clock=manual"));
-  platform::StartProcess(std::make_shared<UnknownPlatform>(machine_->StartProcess("QtsEval")));
+  platform::StartProcess(std::make_shared<comport::testing::UnknownPlatform>(machine_->StartProcess("QtsEval")));
   ModalBoxes boxes;
   wizard_ = app::OpenSearchWizard();
   QCOMPARE(boxes.Seen().size(), std::size_t{1});

@@ -113,20 +113,10 @@ TEST(ObjectModel, ConversionsFailAsRunTimeErrors) {
   EXPECT_TRUE(pc.Log().empty());  // none of them reached the port
 }
 
-// A Windows the component does not know: platform identifier 4.
-class UnknownPlatform : public testing::RecordingProcess {
- public:
-  using RecordingProcess::RecordingProcess;
-  bool GetVersionExA(platform::OsVersionInfoA& info) override {
-    const bool ok = RecordingProcess::GetVersionExA(info);
-    info.dwPlatformId = 4;
-    return ok;
-  }
-};
 
 TEST(ObjectModel, AnUnknownPlatformFailsThePortDiscovery) {
   auto machine = sim::Machine::Create(sim::MachineOptions::Parse("personality=xp,clock=manual"));
-  platform::StartProcess(std::make_shared<UnknownPlatform>(machine->StartProcess("odd")));
+  platform::StartProcess(std::make_shared<testing::UnknownPlatform>(machine->StartProcess("odd")));
   EXPECT_EQ(CommunicationsProcedures::GetWindowsBuildText(), "Unrecognised Build Number (2600)");
   EXPECT_EQ(CommunicationsProcedures::GetWindowsVersionCode(), -1);
   EXPECT_EQ(ErrorNumber([] { KORComPort com; }), 13);

@@ -105,4 +105,16 @@ class RecordingProcess : public platform::Process {
   std::vector<PortEvent> log_;
 };
 
+// A Windows the component does not know (platform identifier 4): creating
+// the component fails.
+class UnknownPlatform : public RecordingProcess {
+ public:
+  using RecordingProcess::RecordingProcess;
+  bool GetVersionExA(platform::OsVersionInfoA& info) override {
+    const bool ok = RecordingProcess::GetVersionExA(info);
+    info.dwPlatformId = 4;
+    return ok;
+  }
+};
+
 }  // namespace comport::testing
